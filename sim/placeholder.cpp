@@ -1,0 +1,3 @@
+namespace orvel::sim {
+int placeholder() { return 0; }
+}

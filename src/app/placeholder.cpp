@@ -1,0 +1,3 @@
+namespace orvel::app {
+int placeholder() { return 0; }
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orvel {
+
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+namespace colors {
+inline constexpr Rgb black{0, 0, 0};
+inline constexpr Rgb white{255, 255, 255};
+inline constexpr Rgb lime{0, 255, 0};
+inline constexpr Rgb yellow{255, 255, 0};
+inline constexpr Rgb red{255, 0, 0};
+inline constexpr Rgb grey{128, 128, 128};    // a state that is off
+inline constexpr Rgb silver{192, 192, 192};
+inline constexpr Rgb darkGrey{80, 80, 80};   // a recalculated map cell
+inline constexpr Rgb maroon{128, 0, 0};
+inline constexpr Rgb navy{0, 0, 128};
+inline constexpr Rgb blue{0, 0, 255};
+} // namespace colors
+
+enum class ControlKind {
+    Form,
+    PageControl,
+    TabSheet,
+    GroupBox,
+    Panel,
+    Label,
+    StaticText,
+    Edit,
+    ComboBox,
+    Button,
+    ProgressBar, // pbCarregando*, BarraTps
+    Gauge,       // Gauge1..8
+    Image,
+    ListBox,
+};
+
+enum class Prop {
+    Text,
+    Hint,
+    Enabled,
+    Visible,
+    TextColor,
+    Color,
+    Tag,
+    Items,
+    Range,
+    Position,
+    TabVisible,
+    Focus,
+};
+
+// The state of one window control. "text" is the text of an edit or list and
+// the caption of a button, label, group or panel.
+struct ControlState {
+    ControlKind kind = ControlKind::Label;
+    std::string parent;
+    std::string text;
+    std::string hint;
+    bool enabled = true;
+    bool visible = true;
+    Rgb textColor = colors::black;
+    Rgb color = colors::white;
+    int tag = 0;
+    std::vector<std::string> items;
+    int min = 0;
+    int max = 100;
+    int position = 0;
+    bool tabVisible = true; // TabSheet only
+    int maxLength = 0;      // typing limit, 0 = none
+};
+
+// The window is the store: every value of the configuration lives as the text
+// of one control here, keyed by the control's name. The Qt window mirrors it.
+class ControlStore {
+public:
+    using Observer = std::function<void(const std::string& name, Prop prop)>;
+
+    void add(const std::string& name, ControlState state);
+    [[nodiscard]] bool has(std::string_view name) const;
+    [[nodiscard]] const ControlState& get(std::string_view name) const;
+    [[nodiscard]] const std::vector<std::string>& names() const { return order_; }
+
+    [[nodiscard]] const std::string& text(std::string_view name) const;
+    void setText(std::string_view name, std::string text);
+    [[nodiscard]] const std::string& caption(std::string_view name) const { return text(name); }
+    void setCaption(std::string_view name, std::string text) { setText(name, std::move(text)); }
+
+    [[nodiscard]] bool enabled(std::string_view name) const;
+    // Pair buttons share one enabled state: setting one sets its partner.
+    void setEnabled(std::string_view name, bool enabled);
+    void setEnabled(std::initializer_list<std::string_view> names, bool enabled);
+
+    [[nodiscard]] bool visible(std::string_view name) const;
+    void setVisible(std::string_view name, bool visible);
+    void setVisible(std::initializer_list<std::string_view> names, bool visible);
+
+    void setTextColor(std::string_view name, Rgb color);
+    void setColor(std::string_view name, Rgb color);
+    [[nodiscard]] int tag(std::string_view name) const;
+    void setTag(std::string_view name, int tag);
+    void setItems(std::string_view name, std::vector<std::string> items);
+
+    // Bars: position is clamped to the range, as the toolkit's bars do.
+    void setMin(std::string_view name, int min);
+    void setMax(std::string_view name, int max);
+    void setRange(std::string_view name, int min, int max);
+    void setPosition(std::string_view name, int position);
+    [[nodiscard]] int position(std::string_view name) const;
+
+    void setTabVisible(std::string_view name, bool visible);
+
+    // Asks the window to put the keyboard focus into a control (switching page).
+    void focus(std::string_view name);
+    [[nodiscard]] const std::string& focused() const { return focused_; }
+    // The window reports focus moves made by the user.
+    void noteFocus(std::string_view name) { focused_ = std::string(name); }
+
+    // Called after every change; the Qt window uses it to keep widgets in step.
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+
+    // Partner of a pair button ("btnEnvia" <-> "Button8"), or empty.
+    [[nodiscard]] static std::string_view partnerOf(std::string_view name);
+
+private:
+    ControlState& mut(std::string_view name);
+    void notify(std::string_view name, Prop prop);
+
+    std::unordered_map<std::string, ControlState> controls_;
+    std::vector<std::string> order_;
+    std::string focused_;
+    Observer observer_;
+};
+
+} // namespace orvel

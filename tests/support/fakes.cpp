@@ -1,0 +1,149 @@
+#include "support/fakes.h"
+
+#include "core/errors.h"
+
+#include <cstdio>
+
+namespace orvel::test {
+
+void FakeLink::open(const std::string& name) {
+    std::string plain = name.rfind("\\\\.\\", 0) == 0 ? name.substr(4) : name;
+    if (openable.count(plain) == 0) {
+        throw PortError("Unable to open com port (win error code: 2)");
+    }
+    open_ = true;
+    openName = plain;
+    ++opens;
+}
+
+void FakeLink::close() {
+    if (open_) {
+        ++closes;
+    }
+    open_ = false;
+}
+
+void FakeLink::write(std::span<const std::uint8_t> data) {
+    if (failWrites || !open_) {
+        throw PortError("WriteFile function failed (win error code: 22)");
+    }
+    writes.emplace_back(data.begin(), data.end());
+}
+
+void FakeLink::feed(std::span<const std::uint8_t> data) {
+    if (onReceived) {
+        onReceived(data);
+    }
+}
+
+void FakeLink::feed(std::initializer_list<std::uint8_t> data) {
+    feed(std::span<const std::uint8_t>(data.begin(), data.size()));
+}
+
+void FakeLink::feedFrame(std::uint8_t id, std::array<std::uint8_t, 8> data, frames::Layout layout) {
+    const auto frame = frames::encodeFrame({id, data}, layout);
+    feed(frame);
+}
+
+void FakeLink::unplug(const std::string& message) {
+    if (onFailure) {
+        onFailure(message);
+    }
+}
+
+void ScriptedDialogs::expectMessage(std::string text, std::function<void()> whileOpen) {
+    steps_.push_back({Kind::Message, std::move(text), std::nullopt, std::move(whileOpen)});
+}
+void ScriptedDialogs::expectError(std::string text, std::function<void()> whileOpen) {
+    steps_.push_back({Kind::Error, std::move(text), std::nullopt, std::move(whileOpen)});
+}
+void ScriptedDialogs::expectSave(std::optional<std::string> fileName) {
+    steps_.push_back({Kind::Save, {}, std::move(fileName), {}});
+}
+void ScriptedDialogs::expectOpen(std::optional<std::string> fileName) {
+    steps_.push_back({Kind::Open, {}, std::move(fileName), {}});
+}
+
+ScriptedDialogs::Step ScriptedDialogs::next(Kind kind, const std::string& text) {
+    static const char* names[] = {"message", "error", "save dialog", "open dialog"};
+    if (steps_.empty()) {
+        ADD_FAILURE() << "unexpected " << names[static_cast<int>(kind)] << ": \"" << text << "\"";
+        return {kind, text, std::nullopt, {}};
+    }
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    if (step.kind != kind) {
+        ADD_FAILURE() << "expected " << names[static_cast<int>(step.kind)] << " \"" << step.text
+                      << "\", got " << names[static_cast<int>(kind)] << " \"" << text << "\"";
+    } else if ((kind == Kind::Message || kind == Kind::Error) && step.text != text) {
+        ADD_FAILURE() << "expected box \"" << step.text << "\", got \"" << text << "\"";
+    }
+    return step;
+}
+
+void ScriptedDialogs::message(const std::string& text) {
+    shown.push_back(text);
+    auto step = next(Kind::Message, text);
+    if (step.whileOpen) {
+        step.whileOpen();
+    }
+}
+
+void ScriptedDialogs::error(const std::string& text) {
+    shown.push_back("E:" + text);
+    auto step = next(Kind::Error, text);
+    if (step.whileOpen) {
+        step.whileOpen();
+    }
+}
+
+std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogSpec& spec) {
+    lastSpec = spec;
+    return next(Kind::Save, spec.name).fileName;
+}
+
+std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogSpec& spec) {
+    lastSpec = spec;
+    return next(Kind::Open, spec.name).fileName;
+}
+
+CoreTest::CoreTest() : form(link, link, clock, dialogs) { form.create(); }
+
+void CoreTest::TearDown() {
+    EXPECT_TRUE(dialogs.done()) << "expected message boxes were not shown";
+}
+
+void CoreTest::activate() {
+    form.controls.setText("cbPorta", "COM1");
+    ASSERT_TRUE(form.click("btnAtivar"));
+    ASSERT_TRUE(link.isOpen());
+}
+
+std::vector<std::vector<std::uint8_t>> CoreTest::takeWrites() {
+    auto out = std::move(link.writes);
+    link.writes.clear();
+    return out;
+}
+
+std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
+    std::vector<std::uint8_t> out;
+    for (int v : values) {
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    return out;
+}
+
+std::string hex(std::span<const std::uint8_t> data) {
+    std::string out;
+    char buf[4];
+    for (auto b : data) {
+        std::snprintf(buf, sizeof buf, "%02X ", b);
+        out += buf;
+    }
+    if (!out.empty()) {
+        out.pop_back();
+    }
+    return out;
+}
+
+} // namespace orvel::test

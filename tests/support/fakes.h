@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/form.h"
+#include "core/manual_clock.h"
+#include "core/platform.h"
+#include "link/frames.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orvel::test {
+
+// Records what the core writes and feeds bytes back as the module would.
+class FakeLink : public SerialLink, public PortProber {
+public:
+    void open(const std::string& name) override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override { return open_; }
+    void write(std::span<const std::uint8_t> bytes) override;
+    [[nodiscard]] bool probe(const std::string& name) override { return openable.count(name) > 0; }
+
+    // Delivers bytes as one receive notification.
+    void feed(std::span<const std::uint8_t> bytes);
+    void feed(std::initializer_list<std::uint8_t> bytes);
+    void feedFrame(std::uint8_t id, std::array<std::uint8_t, 8> data,
+                   frames::Layout layout = frames::Layout::A);
+    // The adapter was pulled out while open.
+    void unplug(const std::string& message = "ReadFile function failed (win error code: 5)");
+
+    std::set<std::string> openable{"COM1", "COM3"};
+    std::string openName;
+    int opens = 0;
+    int closes = 0;
+    bool failWrites = false;
+    std::vector<std::vector<std::uint8_t>> writes; // one entry per write call
+
+private:
+    bool open_ = false;
+};
+
+// Modal boxes scripted in order. An unexpected box fails the test. A step may run
+// code while its box is open, as the real modal box keeps events flowing.
+class ScriptedDialogs : public Dialogs {
+public:
+    enum class Kind { Message, Error, Save, Open };
+    struct Step {
+        Kind kind;
+        std::string text; // message or error text; ignored for file dialogs
+        std::optional<std::string> fileName;
+        std::function<void()> whileOpen;
+    };
+
+    void expectMessage(std::string text, std::function<void()> whileOpen = {});
+    void expectError(std::string text, std::function<void()> whileOpen = {});
+    void expectSave(std::optional<std::string> fileName);
+    void expectOpen(std::optional<std::string> fileName);
+
+    void message(const std::string& text) override;
+    void error(const std::string& text) override;
+    std::optional<std::string> saveFileName(const FileDialogSpec& spec) override;
+    std::optional<std::string> openFileName(const FileDialogSpec& spec) override;
+
+    [[nodiscard]] bool done() const { return steps_.empty(); }
+    std::vector<std::string> shown; // every box text in order ("E:" prefix for errors)
+    std::optional<FileDialogSpec> lastSpec;
+
+private:
+    Step next(Kind kind, const std::string& text);
+    std::deque<Step> steps_;
+};
+
+// A whole headless core on a manual clock.
+class CoreTest : public ::testing::Test {
+protected:
+    CoreTest();
+    void TearDown() override;
+
+    // Opens COM1 through btnAtivar.
+    void activate();
+    // All bytes written since the last call, one vector per write.
+    std::vector<std::vector<std::uint8_t>> takeWrites();
+    [[nodiscard]] const std::string& text(std::string_view name) const {
+        return form.controls.text(name);
+    }
+    void setText(std::string_view name, std::string value) {
+        form.controls.setText(name, std::move(value));
+    }
+
+    ManualClock clock;
+    FakeLink link;
+    ScriptedDialogs dialogs;
+    Form form;
+};
+
+[[nodiscard]] std::vector<std::uint8_t> bytes(std::initializer_list<int> values);
+[[nodiscard]] std::string hex(std::span<const std::uint8_t> bytes);
+
+} // namespace orvel::test
