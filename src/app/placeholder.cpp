@@ -1,3 +1,0 @@
-namespace orvel::app {
-int placeholder() { return 0; }
-}
