@@ -57,7 +57,9 @@ void ControlStore::notify(std::string_view name, Prop prop) {
     }
 }
 
-const std::string& ControlStore::text(std::string_view name) const { return get(name).text; }
+const std::string& ControlStore::text(std::string_view name) const {
+    return get(name).text;
+}
 
 void ControlStore::setText(std::string_view name, std::string text) {
     auto& c = mut(name);
@@ -68,7 +70,9 @@ void ControlStore::setText(std::string_view name, std::string text) {
     notify(name, Prop::Text);
 }
 
-bool ControlStore::enabled(std::string_view name) const { return get(name).enabled; }
+bool ControlStore::enabled(std::string_view name) const {
+    return get(name).enabled;
+}
 
 void ControlStore::setEnabled(std::string_view name, bool enabled) {
     auto apply = [&](std::string_view n) {
@@ -90,7 +94,9 @@ void ControlStore::setEnabled(std::initializer_list<std::string_view> names, boo
     }
 }
 
-bool ControlStore::visible(std::string_view name) const { return get(name).visible; }
+bool ControlStore::visible(std::string_view name) const {
+    return get(name).visible;
+}
 
 void ControlStore::setVisible(std::string_view name, bool visible) {
     auto& c = mut(name);
@@ -122,7 +128,9 @@ void ControlStore::setColor(std::string_view name, Rgb color) {
     }
 }
 
-int ControlStore::tag(std::string_view name) const { return get(name).tag; }
+int ControlStore::tag(std::string_view name) const {
+    return get(name).tag;
+}
 
 void ControlStore::setTag(std::string_view name, int tag) {
     auto& c = mut(name);
@@ -168,7 +176,9 @@ void ControlStore::setPosition(std::string_view name, int position) {
     }
 }
 
-int ControlStore::position(std::string_view name) const { return get(name).position; }
+int ControlStore::position(std::string_view name) const {
+    return get(name).position;
+}
 
 void ControlStore::setTabVisible(std::string_view name, bool visible) {
     auto& c = mut(name);

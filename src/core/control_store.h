@@ -23,9 +23,9 @@ inline constexpr Rgb white{255, 255, 255};
 inline constexpr Rgb lime{0, 255, 0};
 inline constexpr Rgb yellow{255, 255, 0};
 inline constexpr Rgb red{255, 0, 0};
-inline constexpr Rgb grey{128, 128, 128};    // a state that is off
+inline constexpr Rgb grey{128, 128, 128}; // a state that is off
 inline constexpr Rgb silver{192, 192, 192};
-inline constexpr Rgb darkGrey{80, 80, 80};   // a recalculated map cell
+inline constexpr Rgb darkGrey{80, 80, 80}; // a recalculated map cell
 inline constexpr Rgb maroon{128, 0, 0};
 inline constexpr Rgb navy{0, 0, 128};
 inline constexpr Rgb blue{0, 0, 255};

@@ -9,8 +9,8 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     : link(link_), prober(prober_), dialogs(dialogs_), timer1(timers.createTimer("Timer1")),
       timer2(timers.createTimer("Timer2")), timerTps(timers.createTimer("TimerTPS")),
       downloadTimeout(timers.createTimer("DownloadTimeout")), port(*this), receiver(*this),
-      download(*this), upload(*this), scanner(*this), rules(*this), alteration(*this),
-      units(*this), tps(*this), calibrator(*this), files(*this) {
+      download(*this), upload(*this), scanner(*this), rules(*this), alteration(*this), units(*this),
+      tps(*this), calibrator(*this), files(*this) {
     formdef::populate(controls);
 
     timer1->onTimer = [this] { dispatch([this] { scanner.Timer1Timer(); }); };

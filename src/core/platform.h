@@ -43,7 +43,7 @@ public:
     virtual void setEnabled(bool enabled) = 0;
     [[nodiscard]] virtual bool enabled() const = 0;
 
-    int tag = 0;                 // TimerTPS uses it as the calibration flag
+    int tag = 0;                   // TimerTPS uses it as the calibration flag
     std::function<void()> onTimer; // set by the core; runs at the event boundary
 };
 
@@ -58,7 +58,7 @@ struct FileDialogSpec {
     std::string filter;     // "Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*"
     std::string defaultExt; // "*.txt"
     std::string initialDir;
-    std::string fileName;   // last file chosen with this dialog during the run
+    std::string fileName; // last file chosen with this dialog during the run
 };
 
 // Modal boxes and file dialogs. A real modal box keeps timers and received

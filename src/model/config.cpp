@@ -77,13 +77,16 @@ struct Tables {
         add("eGanho", Kind::Integer, "3", 3);
         add("eDecremento", Kind::Integer, "3", 3);
         for (int i = 0; i < 8; ++i) {
-            add(own(correctionKey("eCorrecaoTi", i)), Kind::Integer, kTiDefaults[i], i == 7 ? 3 : 2);
+            add(own(correctionKey("eCorrecaoTi", i)), Kind::Integer, kTiDefaults[i],
+                i == 7 ? 3 : 2);
         }
         for (int i = 0; i < 8; ++i) {
-            add(own(correctionKey("eCorrecaoIg", i)), Kind::Integer, kIgDefaults[i], i == 7 ? 3 : 2);
+            add(own(correctionKey("eCorrecaoIg", i)), Kind::Integer, kIgDefaults[i],
+                i == 7 ? 3 : 2);
         }
         for (int i = 0; i < 8; ++i) {
-            add(own(correctionKey("eCorrecaoMl", i)), Kind::Integer, kMlDefaults[i], i == 0 ? 3 : 2);
+            add(own(correctionKey("eCorrecaoMl", i)), Kind::Integer, kMlDefaults[i],
+                i == 0 ? 3 : 2);
         }
         add("eLigaEletro", Kind::Integer, "87", 3);
         add("eDesligaEletro", Kind::Integer, "80", 3);
@@ -101,14 +104,20 @@ const Tables& tables() {
 
 } // namespace
 
-std::string ignitionKey(int cell) { return "e" + std::to_string(cell); }
-std::string injectionKey(int cell) { return "e" + std::to_string(cell) + "i"; }
+std::string ignitionKey(int cell) {
+    return "e" + std::to_string(cell);
+}
+std::string injectionKey(int cell) {
+    return "e" + std::to_string(cell) + "i";
+}
 
 std::string correctionKey(std::string_view row, int column) {
     return std::string(row) + std::to_string(kTemperatures.at(static_cast<std::size_t>(column)));
 }
 
-const std::vector<Parameter>& fileOrder() { return tables().order; }
+const std::vector<Parameter>& fileOrder() {
+    return tables().order;
+}
 
 const Parameter* findParameter(std::string_view key) {
     const auto& t = tables();

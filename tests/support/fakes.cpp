@@ -107,7 +107,9 @@ std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogSpec& s
     return next(Kind::Open, spec.name).fileName;
 }
 
-CoreTest::CoreTest() : form(link, link, clock, dialogs) { form.create(); }
+CoreTest::CoreTest() : form(link, link, clock, dialogs) {
+    form.create();
+}
 
 void CoreTest::TearDown() {
     EXPECT_TRUE(dialogs.done()) << "expected message boxes were not shown";
