@@ -1,8 +1,131 @@
 #include "tools/calibrator.h"
+
 #include "core/form.h"
+#include "model/config.h"
+#include "model/number_text.h"
+
+#include <cstddef>
 
 namespace orvel {
-void Calibrator::btnCalibrarClick() { (void)form_; }
-void Calibrator::btnRecalcularClick() {}
-void Calibrator::btnAnularClick() {}
+
+namespace {
+
+constexpr const char* kM1 =
+    " Para utilizar essa função deve ser determinado um valor que você deseja para a sonda Lambda "
+    "fazer a correção . . .e deve ser selecionado a opção \"ATIVADA\"  (Canto esquerdo, inferior "
+    "da tela) e após clicar no Botão enviar. ";
+constexpr const char* kM2 =
+    "  Essa função vai ajuda-lo no acerto do Mapa, agora você tem um Calibrador virtual, siga as "
+    "orientações dele e acerte o mapa... Você pode se orientar pelo Manual na pag. 31. ";
+constexpr const char* kM3 =
+    " Os valores na cor Azul, informam o valor de correção da sonda, podem ser negativos  ou "
+    "positivos ... Para anular esses valores e voltar o Mapa, Botão ANULAR, para recalcular o "
+    "valor das posições marcadas Botão RECALCULAR . ";
+constexpr const char* kM4 = " Os Valores marcados na cor Cinza foram recalculados, são os valores "
+                            "certos para a mistura que você definiu na Sonda. ";
+constexpr const char* kM5 =
+    " Devem ser avaliados os valores nas Linhas e Colunas próximas ao valor recalculado, devem ser "
+    "alterados se necessário para que os valores fiquem coerentes  (mapa sem buracos). ";
+
+constexpr const char* kIdleCaption = "&Calibrar";
+constexpr const char* kCalibratingCaption = "&Parar";
+constexpr double kMaxInjection = 15;
+
+std::size_t at(int cell) {
+    return static_cast<std::size_t>(cell);
+}
+
+} // namespace
+
+void Calibrator::btnCalibrarClick() {
+    const auto& caption = form_.controls.caption("btnCalibrar");
+    if (caption == kIdleCaption) {
+        start();
+    } else if (caption == kCalibratingCaption) {
+        stop();
+    }
+}
+
+void Calibrator::start() {
+    auto& ui = form_.controls;
+    if (ui.text("cbSondaAtiva") == "Desativada") {
+        ui.setEnabled("btnCalibrar", false);
+        form_.dialogs.message(kM1);
+        return;
+    }
+    unmarkAll();
+    for (int n = 0; n < config::kMapCells; ++n) {
+        form_.state.calibrationBackup[at(n)] =
+            numtext::parseDecimal(ui.text(config::injectionKey(n)));
+    }
+    ui.setCaption("btnCalibrar", kCalibratingCaption);
+    form_.dialogs.message(kM2);
+    form_.scanner.Button3Click();
+    // The scanner must not be switched off by hand while the probe corrects.
+    ui.setEnabled("Button3", false);
+}
+
+void Calibrator::stop() {
+    auto& ui = form_.controls;
+    form_.state.scannerActive = false;
+    ui.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8"}, true);
+    form_.scanner.Button3Click();
+    ui.setEnabled("btnCalibrar", false);
+    ui.setCaption("btnCalibrar", kIdleCaption);
+    ui.setEnabled({"btnRecalcular", "btnAnular"}, true);
+    form_.dialogs.message(kM3);
+}
+
+void Calibrator::btnRecalcularClick() {
+    auto& ui = form_.controls;
+    ui.setEnabled("btnAnular", false);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        const auto key = config::injectionKey(n);
+        if (ui.tag(key) != 1) {
+            continue;
+        }
+        double correction = numtext::parseDecimal(ui.text(key));
+        if (correction == 0) {
+            correction = 1;
+        }
+        double v = (correction + 100) / 100 * form_.state.calibrationBackup[at(n)];
+        if (v > kMaxInjection) {
+            v = kMaxInjection;
+        }
+        ui.setText(key, numtext::formatPattern(v, "0.0;-0.0;0.0"));
+        ui.setTag(key, 0);
+        ui.setColor(key, colors::darkGrey);
+    }
+    ui.setEnabled({"btnRecalcular", "btnCalibrar"}, false);
+    form_.dialogs.message(kM4);
+    form_.dialogs.message(kM5);
+    enableFileAndMapButtons();
+}
+
+void Calibrator::btnAnularClick() {
+    auto& ui = form_.controls;
+    unmarkAll();
+    for (int n = 0; n < config::kMapCells; ++n) {
+        ui.setText(config::injectionKey(n),
+                   numtext::formatGeneral(form_.state.calibrationBackup[at(n)]));
+    }
+    ui.setEnabled({"btnRecalcular", "btnAnular"}, false);
+    enableFileAndMapButtons();
+}
+
+void Calibrator::unmarkAll() {
+    auto& ui = form_.controls;
+    for (int n = 0; n < config::kMapCells; ++n) {
+        ui.setTag(config::injectionKey(n), 0);
+    }
+    for (int n = 0; n < config::kMapCells; ++n) {
+        ui.setColor(config::injectionKey(n), colors::black);
+    }
+}
+
+void Calibrator::enableFileAndMapButtons() {
+    form_.controls.setEnabled(
+        {"btnSalvar", "Button1", "btnCarregar", "Button2", "btnAlterarMapas", "Button3"}, true);
+}
+
 } // namespace orvel

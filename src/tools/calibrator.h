@@ -13,6 +13,11 @@ public:
     void btnAnularClick();
 
 private:
+    void start();
+    void stop();
+    // Clears every cell's mark and gives it its normal background.
+    void unmarkAll();
+    void enableFileAndMapButtons();
     Form& form_;
 };
 

@@ -1,8 +1,121 @@
 #include "tools/map_alteration.h"
+
 #include "core/form.h"
+#include "model/config.h"
+#include "model/number_text.h"
+#include "tools/map_arithmetic.h"
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace orvel {
-void MapAlteration::btnAlterarMapasClick() { (void)form_; }
-void MapAlteration::btnAlterarClick() {}
-void MapAlteration::btnVoltarTelaPrincipalClick() {}
+
+namespace {
+
+std::string columnField(int column, const char* map) {
+    return "eC" + std::to_string(column) + map;
+}
+std::string rowField(int row, const char* map) {
+    return "eL" + std::to_string(row) + map;
+}
+
+// The 34 shift fields in the order they are cleared after a run.
+std::vector<std::string> shiftFields() {
+    std::vector<std::string> names;
+    for (const char* map : {"inj", "ig"}) {
+        for (int c = 0; c < config::kMapColumns; ++c) {
+            names.push_back(columnField(c, map));
+        }
+        for (int r = 0; r < config::kMapRows; ++r) {
+            names.push_back(rowField(r, map));
+        }
+    }
+    names.emplace_back("eAlterar");
+    names.emplace_back("eAltera");
+    return names;
+}
+
+} // namespace
+
+void MapAlteration::setShiftFieldsVisible(bool visible) {
+    auto& ui = form_.controls;
+    for (const char* map : {"ig", "inj"}) {
+        for (int c = 0; c < config::kMapColumns; ++c) {
+            ui.setVisible(columnField(c, map), visible);
+        }
+        for (int r = 0; r < config::kMapRows; ++r) {
+            ui.setVisible(rowField(r, map), visible);
+        }
+    }
+}
+
+void MapAlteration::btnAlterarMapasClick() {
+    auto& ui = form_.controls;
+    ui.setVisible({"Button3", "Button6", "Button8", "btnCarregar", "btnSalvar", "GroupBox3",
+                   "btnAnular", "btnRecalcular", "Gauge4"},
+                  false);
+    setShiftFieldsVisible(true);
+    ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, true);
+    ui.setEnabled({"Button3", "btnAlterarMapas", "btnDesativar", "btnAtivar"}, false);
+    ui.setVisible("btnAlterarMapas", false);
+}
+
+void MapAlteration::btnAlterarClick() {
+    auto& ui = form_.controls;
+    auto number = [&ui](const std::string& name) { return numtext::parseDecimal(ui.text(name)); };
+    const bool milliseconds = ui.enabled("btnPercentual");
+
+    // Every text is read and every result formed before the first cell is
+    // written, so a text that is not a number leaves both maps as they were.
+    std::vector<std::pair<std::string, std::string>> results;
+    results.reserve(2 * config::kMapCells);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        const int r = n / config::kMapColumns;
+        const int c = n % config::kMapColumns;
+        const double v = number(config::injectionKey(n));
+        const double whole = number("eAlterar");
+        const double column = number(columnField(c, "inj"));
+        const double row = number(rowField(r, "inj"));
+        results.emplace_back(config::injectionKey(n),
+                             maparith::injectionCellText(
+                                 maparith::scaledInjection(v, whole, column, row), milliseconds));
+    }
+    for (int n = 0; n < config::kMapCells; ++n) {
+        const int r = n / config::kMapColumns;
+        const int c = n % config::kMapColumns;
+        const double v = number(config::ignitionKey(n));
+        const double whole = number("eAltera");
+        const double column = number(columnField(c, "ig"));
+        const double row = number(rowField(r, "ig"));
+        results.emplace_back(
+            config::ignitionKey(n),
+            maparith::ignitionCellText(n, maparith::shiftedIgnition(v, whole, column, row)));
+    }
+
+    for (auto& [name, text] : results) {
+        ui.setText(name, std::move(text));
+    }
+    for (const auto& name : shiftFields()) {
+        ui.setText(name, "0");
+    }
+}
+
+void MapAlteration::btnVoltarTelaPrincipalClick() {
+    auto& ui = form_.controls;
+    setShiftFieldsVisible(false);
+    ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, false);
+    ui.setVisible("GroupBox3", true);
+    ui.setEnabled("btnAlterarMapas", true);
+    ui.setVisible({"Button3", "Button6", "Button8", "btnCarregar", "btnSalvar", "btnAlterarMapas"},
+                  true);
+    const bool open = form_.state.portActive;
+    ui.setEnabled("Button3", open);
+    ui.setEnabled("btnAtivar", !open);
+    ui.setEnabled("btnDesativar", open);
+    if (form_.state.injectionMapInPercent) {
+        form_.units.btnmSClick();
+    }
+}
+
 } // namespace orvel

@@ -13,6 +13,7 @@ public:
     void btnVoltarTelaPrincipalClick();
 
 private:
+    void setShiftFieldsVisible(bool visible);
     Form& form_;
 };
 

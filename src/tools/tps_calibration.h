@@ -14,6 +14,10 @@ public:
     void capture();
 
 private:
+    void checkClosedReading();
+    void finish();
+    // Ends the procedure without sending anything.
+    void cancel();
     Form& form_;
 };
 

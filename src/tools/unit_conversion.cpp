@@ -1,7 +1,58 @@
 #include "tools/unit_conversion.h"
+
 #include "core/form.h"
+#include "model/config.h"
+#include "model/number_text.h"
+#include "tools/map_arithmetic.h"
+
+#include <utility>
 
 namespace orvel {
-void UnitConversion::btnPercentualClick() { (void)form_; }
-void UnitConversion::btnmSClick() {}
+
+std::array<std::string, config::kMapCells> UnitConversion::convertedMap(Direction direction) const {
+    const auto& ui = form_.controls;
+    const auto factors = maparith::cylinderFactors(numtext::parseInteger(ui.text("cbCilindros")));
+    std::array<std::string, config::kMapCells> texts;
+    for (int n = 0; n < config::kMapCells; ++n) {
+        const int rpm = config::kRowRpm[static_cast<std::size_t>(n / config::kMapColumns)];
+        const double v = numtext::parseDecimal(ui.text(config::injectionKey(n)));
+        const double converted = direction == Direction::ToPercent
+                                     ? maparith::toPercent(v, rpm, factors.toPercent)
+                                     : maparith::toMilliseconds(v, rpm, factors.toMilliseconds);
+        texts[static_cast<std::size_t>(n)] = maparith::convertedCellText(converted);
+    }
+    return texts;
+}
+
+void UnitConversion::btnPercentualClick() {
+    auto texts = convertedMap(Direction::ToPercent);
+    auto& ui = form_.controls;
+    ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6", "btnSalvar", "Button1",
+                   "btnCarregar", "Button2", "btnAtivar"},
+                  false);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        ui.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
+    }
+    ui.setEnabled("btnmS", true);
+    ui.setEnabled("btnPercentual", false);
+    ui.setText("Label46", " Valores em  \" % \" ");
+    form_.state.injectionMapInPercent = true;
+}
+
+void UnitConversion::btnmSClick() {
+    auto texts = convertedMap(Direction::ToMilliseconds);
+    auto& ui = form_.controls;
+    for (int n = 0; n < config::kMapCells; ++n) {
+        ui.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
+    }
+    ui.setEnabled("btnmS", false);
+    ui.setEnabled("btnPercentual", true);
+    ui.setText("Label46", " Valores em Ti \" mS \" ");
+    form_.state.injectionMapInPercent = false;
+    ui.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2"}, true);
+    if (form_.state.portActive) {
+        ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6"}, true);
+    }
+}
+
 } // namespace orvel

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "model/config.h"
+
+#include <array>
+#include <string>
+
 namespace orvel {
 
 class Form;
@@ -12,6 +17,10 @@ public:
     void btnmSClick();
 
 private:
+    enum class Direction { ToPercent, ToMilliseconds };
+    // Every cell's new text, or a thrown error before anything has changed.
+    [[nodiscard]] std::array<std::string, config::kMapCells>
+    convertedMap(Direction direction) const;
     Form& form_;
 };
 
