@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QSerialPort>
 
+#include <string>
+
 namespace orvel {
 
 // ComPort1 on Qt Serial Port: 38400 8N1, no flow control, DTR and RTS held off.
@@ -21,10 +23,25 @@ public:
     void write(std::span<const std::uint8_t> bytes) override;
     [[nodiscard]] bool probe(const std::string& name) override;
 
+    // "\\.\COM12" and "COM12" name the same port.
+    [[nodiscard]] static std::string plainName(const std::string& name);
+    // How long one message may take to leave before the write counts as failed.
+    static constexpr int kWriteTimeoutMs = 2000;
+
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    void scheduleRead();
+    void reportFailure(const std::string& message);
+    [[nodiscard]] int codeOf(QSerialPort::SerialPortError error) const;
+
     QSerialPort port_;
+    bool writing_ = false;
+    bool deferredRead_ = false; // bytes came while a write waited
+    bool readQueued_ = false;
+    int lastCode_ = 0;        // system error number of the port's last failure
+    bool failed_ = false;     // the port broke while open; closed on the next turn
+    unsigned generation_ = 0; // counts opens, so a stale failure notice is dropped
 };
 
 } // namespace orvel

@@ -1,13 +1,120 @@
 #include "link/serial_port_controller.h"
+
+#include "core/errors.h"
 #include "core/form.h"
+#include "link/port_list.h"
+
+#include <utility>
 
 namespace orvel {
-void SerialPortController::fillPortList() { (void)form_; }
-void SerialPortController::btnAtivarClick() {}
-void SerialPortController::btnDesativarClick() {}
-void SerialPortController::ComPort1AfterOpen() {}
-void SerialPortController::ComPort1AfterClose() {}
-void SerialPortController::send(std::span<const std::uint8_t> bytes) { form_.link.write(bytes); }
-void SerialPortController::portFailed(const std::string& message) { (void)message; }
-void SerialPortController::closeOnExit() {}
+
+void SerialPortController::fillPortList() {
+    showPorts(ListSerialPorts(form_.prober));
+}
+
+void SerialPortController::showPorts(std::vector<std::string> names) {
+    std::string first = names.empty() ? std::string() : names.front();
+    form_.controls.setItems("cbPorta", std::move(names));
+    if (!first.empty()) {
+        form_.controls.setText("cbPorta", std::move(first));
+    }
+}
+
+void SerialPortController::btnAtivarClick() {
+    const std::string& name = form_.controls.text("cbPorta");
+    if (name != portName_) {
+        // A port renamed while open is closed and opened again under the new name.
+        closePort();
+        portName_ = name;
+    }
+    if (!open_) {
+        openPort();
+    }
+    form_.state.portActive = true;
+    form_.controls.setEnabled("btnAtivar", false);
+    form_.timerTps->tag = 0;
+}
+
+void SerialPortController::btnDesativarClick() {
+    closePort();
+    form_.state.portActive = false;
+    form_.controls.setEnabled("btnConfigurarTps", false);
+    form_.controls.setEnabled("btnAtivar", true);
+}
+
+void SerialPortController::ComPort1AfterOpen() {
+    form_.controls.setEnabled({"btnAtivar", "btnDesativar", "Button3", "btnLerDados", "btnEnvia"},
+                              true);
+}
+
+void SerialPortController::ComPort1AfterClose() {
+    form_.controls.setEnabled({"btnDesativar", "Button3", "btnLerDados", "btnEnvia"}, false);
+}
+
+void SerialPortController::openPort() {
+    form_.link.open(portName_);
+    open_ = true;
+    lossReported_ = false;
+    form_.receiver.reset();
+    ComPort1AfterOpen();
+}
+
+void SerialPortController::closePort() {
+    // Timer1 may still owe the scanner's stop command; with the port gone it
+    // would only fail, so it stops with the port.
+    form_.timer1->setEnabled(false);
+    form_.link.close();
+    if (std::exchange(open_, false)) {
+        ComPort1AfterClose();
+    }
+}
+
+void SerialPortController::send(std::span<const std::uint8_t> bytes) {
+    try {
+        form_.link.write(bytes);
+    } catch (const PortError&) {
+        // A write that lost the port has told the user; the failure notice that
+        // follows only has to close.
+        if (open_ && !form_.link.isOpen()) {
+            lossReported_ = true;
+        }
+        throw;
+    }
+}
+
+void SerialPortController::stopTransfers() {
+    auto& c = form_.controls;
+    const bool transferRan = form_.timer2->enabled() || form_.downloadTimeout->enabled() ||
+                             c.visible("pnAguarde") || c.visible("Panel1");
+    form_.scanner.stop();
+    form_.timer1->setEnabled(false);
+    form_.timer2->setEnabled(false);
+    form_.downloadTimeout->setEnabled(false);
+    form_.timerTps->setEnabled(false);
+    form_.timerTps->tag = 0;
+    c.setVisible({"pnAguarde", "Panel1"}, false);
+    if (transferRan) {
+        c.setEnabled({"btnSalvar", "btnCarregar", "btnAlterarMapas"}, true);
+    }
+}
+
+void SerialPortController::portFailed(const std::string& message) {
+    if (!open_) {
+        return; // closed already: nothing runs over it any more
+    }
+    const bool report = !lossReported_;
+    stopTransfers();
+    closePort();
+    form_.state.portActive = false;
+    form_.controls.setEnabled("btnConfigurarTps", false);
+    form_.controls.setEnabled("btnAtivar", true);
+    if (report) {
+        throw PortError(message);
+    }
+}
+
+void SerialPortController::closeOnExit() {
+    closePort();
+}
+
 } // namespace orvel

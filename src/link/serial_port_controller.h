@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace orvel {
 
@@ -15,6 +16,8 @@ public:
     explicit SerialPortController(Form& form) : form_(form) {}
 
     void fillPortList(); // FormCreate step 1
+    // Puts the names into cbPorta and selects the first; none keeps its text.
+    void showPorts(std::vector<std::string> names);
     void btnAtivarClick();
     void btnDesativarClick();
     void ComPort1AfterOpen();
@@ -26,8 +29,19 @@ public:
     // FormClose: closes the port if open.
     void closeOnExit();
 
+    [[nodiscard]] const std::string& portName() const { return portName_; }
+
 private:
+    void openPort();
+    void closePort();
+    // Ends whatever runs over the port, leaving the buttons as its normal end would.
+    void stopTransfers();
+
     Form& form_;
+    std::string portName_ = "COM1";
+    bool open_ = false;
+    // A failed write already told the user that the port is gone.
+    bool lossReported_ = false;
 };
 
 } // namespace orvel

@@ -2,6 +2,11 @@
 
 #include "link/frames.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
 namespace orvel {
 
 class Form;
@@ -19,8 +24,21 @@ public:
     void Timer1Timer();
     void handleFrame(const frames::ModuleFrame& frame); // ids 29..34
 
+    static constexpr const char* kSwitchOnCaption = "Ativar &Scanner";
+    static constexpr const char* kSwitchOffCaption = "Desativar &Scanner";
+    // The hidden diagnostic list keeps only its latest lines.
+    static constexpr std::size_t kDiagnosticLines = 500;
+
 private:
+    using Data = std::array<std::uint8_t, 8>;
+    void switchOn();
+    void switchOff();
+    void sensorFrame(const Data& d);                        // 29
+    void engineFrame(const Data& d);                        // 30
+    void correctionFrame(const Data& d);                    // 31
+    void diagnosticFrame(const frames::ModuleFrame& frame); // 32..34
     void markCells();
+    void setCellMarked(std::optional<int> cell, bool marked);
     Form& form_;
 };
 

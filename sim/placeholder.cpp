@@ -1,3 +1,0 @@
-namespace orvel::sim {
-int placeholder() { return 0; }
-}
