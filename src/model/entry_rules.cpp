@@ -1,12 +1,99 @@
 #include "model/entry_rules.h"
+
 #include "core/form.h"
+#include "model/number_text.h"
+
+#include <array>
 
 namespace orvel {
-void setMapColumnCaptions(ControlStore& store, std::string_view combination) { (void)store; (void)combination; }
-void EntryRules::eDeslCutOffExit() { (void)form_; }
-void EntryRules::eLigaCutOffExit() {}
-void EntryRules::eLimiteRpmExit() {}
-void EntryRules::eAvancoPartidaExit() {}
-void EntryRules::cbCombinacaoMapaExit() {}
-void EntryRules::guardedListKeyPress(std::string_view list) { (void)list; }
+
+namespace {
+
+constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
+    "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
+constexpr std::array<std::string_view, 8> kIgnitionColumnLabels{
+    "Label72", "Label73", "Label74", "Label75", "Label76", "Label77", "Label78", "Label79"};
+
+constexpr std::array<std::string_view, 8> kTpsCaptions{"0 %", "14", "28", "42",
+                                                       "56",  "70", "84", "100 %"};
+constexpr std::array<std::string_view, 8> kMapCaptions{"-820", "-720", "-600", "-480",
+                                                       "-370", "-250", "-130", "0 mbar"};
+
+constexpr std::string_view kCutOffTooLow =
+    " Atenção ! !  Esse valor deve ser maior que o valor para ligar os injetores .   ";
+constexpr std::string_view kCutOffTooHigh =
+    " Atenção ! !  Esse valor deve ser menor que o valor para Desligar os injetores .   ";
+constexpr std::string_view kRpmLimitTooHigh = " Atenção ! !  Valor máximo 12.000 PRM   ";
+constexpr std::string_view kCrankingAdvanceTooHigh = " Atenção ! !  Valor máximo 15 graus   ";
+constexpr std::string_view kPickAnItem = " Atenção ! !  Selecione um dos Valores.  ";
+
+} // namespace
+
+void setMapColumnCaptions(ControlStore& store, std::string_view combination) {
+    const std::array<std::string_view, 8>* captions = nullptr;
+    if (combination == "TPS X RPM") {
+        captions = &kTpsCaptions;
+    } else if (combination == "MAP X RPM") {
+        captions = &kMapCaptions;
+    } else {
+        return;
+    }
+    for (std::size_t c = 0; c < captions->size(); ++c) {
+        store.setCaption(kInjectionColumnLabels[c], std::string((*captions)[c]));
+    }
+    for (std::size_t c = 0; c < captions->size(); ++c) {
+        store.setCaption(kIgnitionColumnLabels[c], std::string((*captions)[c]));
+    }
+}
+
+void EntryRules::refuse(std::string_view field, std::string_view message) {
+    form_.dialogs.message(std::string(message));
+    form_.controls.setText(field, "");
+    form_.controls.focus(field);
+}
+
+void EntryRules::eDeslCutOffExit() {
+    const double off = numtext::parseDecimal(form_.controls.text("eDeslCutOff"));
+    const double on = numtext::parseDecimal(form_.controls.text("eLigaCutOff"));
+    if (off < on) {
+        refuse("eDeslCutOff", kCutOffTooLow);
+    }
+}
+
+void EntryRules::eLigaCutOffExit() {
+    const double on = numtext::parseDecimal(form_.controls.text("eLigaCutOff"));
+    const double off = numtext::parseDecimal(form_.controls.text("eDeslCutOff"));
+    if (on > off) {
+        refuse("eLigaCutOff", kCutOffTooHigh);
+    }
+}
+
+void EntryRules::checkMaximum(std::string_view field, double maximum, std::string_view message,
+                              std::string_view putBack) {
+    if (numtext::parseDecimal(form_.controls.text(field)) > maximum) {
+        refuse(field, message);
+        form_.controls.setText(field, std::string(putBack));
+    }
+}
+
+void EntryRules::eLimiteRpmExit() {
+    checkMaximum("eLimiteRpm", 12000, kRpmLimitTooHigh, "12000");
+}
+
+void EntryRules::eAvancoPartidaExit() {
+    checkMaximum("eAvancoPartida", 15, kCrankingAdvanceTooHigh, "15");
+}
+
+void EntryRules::cbCombinacaoMapaExit() {
+    setMapColumnCaptions(form_.controls, form_.controls.text("cbCombinacaoMapa"));
+}
+
+void EntryRules::guardedListKeyPress(std::string_view list) {
+    form_.dialogs.message(std::string(kPickAnItem));
+    form_.controls.focus(list);
+    if (list == "cbCilindros") {
+        form_.controls.setText(list, "4");
+    }
+}
+
 } // namespace orvel

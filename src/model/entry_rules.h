@@ -24,6 +24,11 @@ public:
     void guardedListKeyPress(std::string_view list);
 
 private:
+    // Shows the message, empties the field and puts the focus back into it.
+    void refuse(std::string_view field, std::string_view message);
+    void checkMaximum(std::string_view field, double maximum, std::string_view message,
+                      std::string_view putBack);
+
     Form& form_;
 };
 
