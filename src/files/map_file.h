@@ -10,20 +10,30 @@ namespace orvel {
 
 class Form;
 class ControlStore;
+struct FileDialogSpec;
 
 namespace mapfile {
 
 inline constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+// The reading table: slots beyond it are ignored.
+inline constexpr std::size_t kMaxSlots = 256;
 
 // The 199 values in file order, as UTF-8 texts (the window's encoding).
 using Values = std::vector<std::string>;
 
 [[nodiscard]] Values collect(const ControlStore& store, int tpsClosed, int tpsOpen);
+// What in a text cannot go into a map file: ";" or a line break would split or end
+// the line on loading, and Windows-1252 cannot hold every character. Empty when the
+// text can be written; otherwise the offending character (or "quebra de linha").
+[[nodiscard]] std::string unwritableCharacter(std::string_view text);
 // One line: values joined by ';', Windows-1252, CR LF. Throws FileError when a
-// text cannot be written in that code page.
+// text cannot be written that way.
 [[nodiscard]] std::string encodeLine(const Values& values);
 // The first line of a file's bytes, split into at most 256 slots, decoded from Windows-1252.
 [[nodiscard]] std::vector<std::string> decodeSlots(std::string_view fileBytes);
+
+// Where the dialogs open: the program's folder when it exists.
+[[nodiscard]] std::string initialFolder();
 
 } // namespace mapfile
 
@@ -35,7 +45,12 @@ public:
     void btnCarregarClick();
 
 private:
+    [[nodiscard]] FileDialogSpec dialogSpec(const char* name, const std::string& lastName) const;
+
     Form& form_;
+    // Each dialog offers the file last chosen with it during the run.
+    std::string lastSaveName_;
+    std::string lastOpenName_;
 };
 
 } // namespace orvel
