@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/frames.h"
+
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -8,19 +11,49 @@ namespace orvel {
 
 class Form;
 
-// Cuts the received byte stream into 12-byte groups and dispatches each frame.
+// Cuts a byte stream into 12-byte groups. A group that fits no layout is
+// reported once; then the stream skips to the next "H" "P" in what it holds
+// (a final lone "H" is kept, as its "P" may come with the next bytes), so one
+// lost or extra byte costs one frame instead of every frame after it. With no
+// "H" "P" in sight it drops just the group, which keeps a stream of shifted
+// frames (layouts B and C) in step.
+class FrameStream {
+public:
+    struct Group {
+        std::optional<frames::ModuleFrame> frame; // nullopt: fits no layout
+    };
+
+    void append(std::span<const std::uint8_t> bytes);
+    // Takes the next whole group off the stream; nullopt while fewer than 12 bytes wait.
+    [[nodiscard]] std::optional<Group> next();
+    void clear();
+    [[nodiscard]] std::size_t size() const { return bytes_.size() - head_; }
+
+private:
+    // Bytes to drop after an unrecognised group at the head.
+    [[nodiscard]] std::size_t resyncLength() const;
+
+    std::vector<std::uint8_t> bytes_;
+    std::size_t head_ = 0; // bytes before it are consumed
+};
+
+// ComPort1RxChar: every group moves both progress bars to its id (0 when it
+// fits no layout), goes to the download or the scanner by id, and marks that
+// something arrived for the scanner's watchdog.
 class FrameReceiver {
 public:
     explicit FrameReceiver(Form& form) : form_(form) {}
-    // ComPort1RxChar: the bytes of one receive notification, in order.
+    // The bytes of one receive notification, in order.
     void ComPort1RxChar(std::span<const std::uint8_t> bytes);
     // The port was opened: the pending bytes are dropped.
-    void reset() { pending_.clear(); }
-    [[nodiscard]] std::size_t pendingSize() const { return pending_.size(); }
+    void reset() { stream_.clear(); }
+    [[nodiscard]] std::size_t pendingSize() const { return stream_.size(); }
 
 private:
+    void handleGroup(const FrameStream::Group& group);
+
     Form& form_;
-    std::vector<std::uint8_t> pending_;
+    FrameStream stream_;
 };
 
 } // namespace orvel

@@ -2,16 +2,16 @@
 
 #include "link/frames.h"
 
-#include <memory>
-
 namespace orvel {
 
 class Form;
-class Timer;
 
 // "Lêr Dados": read command, configuration frames 1..26 into the fields.
 class Download {
 public:
+    // Silence that ends a download whose frame 26 never comes.
+    static constexpr int kTimeoutMs = 3000;
+
     explicit Download(Form& form);
     ~Download();
     void btnLerDadosClick();
@@ -20,6 +20,18 @@ public:
     void timeoutTick();
 
 private:
+    void beginReceiving();
+    void writeIgnitionRow(const frames::ModuleFrame& frame);
+    void writeInjectionRow(const frames::ModuleFrame& frame);
+    void writeCorrections(const frames::ModuleFrame& frame);
+    void writePressureAndQuickAcceleration(const frames::ModuleFrame& frame);
+    void writeProbe(const frames::ModuleFrame& frame);
+    void writeCutOffFanAndAir(const frames::ModuleFrame& frame);
+    void writeEngineLayout(const frames::ModuleFrame& frame);
+    void finish();
+    void restartTimeout();
+    void setChoice(const char* list, int code);
+
     Form& form_;
 };
 

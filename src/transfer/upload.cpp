@@ -1,8 +1,308 @@
 #include "transfer/upload.h"
+
+#include "core/errors.h"
 #include "core/form.h"
+#include "model/config.h"
+#include "model/number_text.h"
+
+#include <string>
 
 namespace orvel {
-void Upload::btnEnviaClick() { (void)form_; }
-void Upload::Timer2Timer() {}
-frames::ConfigPacket Upload::buildPacket(int number) const { return {static_cast<std::uint8_t>(number), {}}; }
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kCorrectionRows{"eCorrecaoTi", "eCorrecaoIg",
+                                                          "eCorrecaoMl"};
+
+// Reads field texts as the packets need them. Whatever fails puts the focus on
+// its field first, so the user sees which value to mend.
+class FieldReader {
+public:
+    explicit FieldReader(ControlStore& controls) : controls_(controls) {}
+
+    [[nodiscard]] int integer(std::string_view key) const {
+        try {
+            return numtext::parseInteger(controls_.text(key));
+        } catch (const ConversionError&) {
+            controls_.focus(key);
+            throw;
+        }
+    }
+
+    // One-decimal fields travel in tenths. The product goes through its text so
+    // that 8,1 x 10 is 81, and 3,55 fails as "35,5" is not a whole number.
+    [[nodiscard]] int tenths(std::string_view key) const {
+        try {
+            const double value = numtext::parseDecimal(controls_.text(key)) * 10;
+            return numtext::parseInteger(numtext::formatGeneral(value));
+        } catch (const ConversionError&) {
+            controls_.focus(key);
+            throw;
+        }
+    }
+
+    // A value that does not fit its byte would reach the module as another number.
+    [[nodiscard]] std::uint8_t unsignedByte(int value, std::string_view key) const {
+        if (value < 0 || value > 255) {
+            refuse(value, "(0 a 255)", key);
+        }
+        return static_cast<std::uint8_t>(value);
+    }
+
+    [[nodiscard]] std::int8_t signedByte(int value, std::string_view key) const {
+        if (value < -128 || value > 127) {
+            refuse(value, "(-128 a 127)", key);
+        }
+        return static_cast<std::int8_t>(value);
+    }
+
+    [[nodiscard]] std::uint8_t integerByte(std::string_view key, int divisor = 1) const {
+        return unsignedByte(integer(key) / divisor, key);
+    }
+    [[nodiscard]] std::uint8_t tenthsByte(std::string_view key) const {
+        return unsignedByte(tenths(key), key);
+    }
+
+private:
+    // The message shows the number that would be sent, the one the range is about.
+    [[noreturn]] void refuse(int value, std::string_view range, std::string_view key) const {
+        if (!key.empty()) {
+            controls_.focus(key);
+        }
+        throw RefusedError(" Atenção ! !  Valor fora da faixa " + std::string(range) + ": " +
+                           numtext::formatInteger(value) + " ");
+    }
+
+    ControlStore& controls_;
+};
+
+// Two values in between each pair of entered points, truncated toward zero.
+template <std::size_t N> void interpolate(std::array<std::int8_t, N>& table) {
+    for (std::size_t b = 0; b + 3 < N; b += 3) {
+        const int left = table[b];
+        const int right = table[b + 3];
+        table[b + 1] = static_cast<std::int8_t>(left + (right - left) / 3);
+        table[b + 2] = static_cast<std::int8_t>(left + 2 * (right - left) / 3);
+    }
+}
+
+void setCode(int& code, std::string_view list, const ControlStore& controls) {
+    if (auto value = config::codeOf(list, controls.text(list))) {
+        code = *value;
+    }
+}
+
+std::uint8_t wire(std::int8_t value) {
+    return static_cast<std::uint8_t>(value);
+}
+
+} // namespace
+
+void Upload::btnEnviaClick() {
+    const Prepared values = prepare();
+    // Every value is checked before anything is shown or sent: an upload that
+    // stops half-way would leave the module with a mixed configuration.
+    for (int k = frames::kFirstPacket; k <= frames::kLastPacket; ++k) {
+        (void)buildPacket(k, values);
+    }
+    commit(values);
+
+    auto& c = form_.controls;
+    if (form_.timerTps->tag == 0) {
+        c.setVisible({"pnAguarde", "Panel1"}, true);
+        for (auto bar : {"pbCarregando", "pbCarregando1"}) {
+            c.setPosition(bar, 0);
+            c.setMin(bar, 0);
+            c.setMax(bar, kBarMaximum);
+        }
+    }
+    c.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8", "Button3", "btnDesativar",
+                  "btnAlterarMapas", "btnCarregar", "Button2", "btnSalvar", "Button1",
+                  "btnConfigurarTps"},
+                 false);
+    // A running upload (the TPS calibration may start one) starts over at packet 1.
+    form_.timer2->setInterval(kFirstTickMs);
+    form_.timer2->setEnabled(true);
+    form_.state.uploadTick = 0;
+}
+
+void Upload::Timer2Timer() {
+    form_.timer2->setInterval(kTickMs);
+    auto& s = form_.state;
+    ++s.uploadTick;
+    form_.controls.setPosition("pbCarregando", s.uploadTick);
+    form_.controls.setPosition("pbCarregando1", s.uploadTick);
+    if (!form_.link.isOpen()) {
+        // The port failed under the upload and has already said so.
+        finish();
+        return;
+    }
+    const int tick = s.uploadTick;
+    try {
+        if (tick >= frames::kFirstPacket && tick <= frames::kLastPacket) {
+            form_.port.send(frames::encodePacket(buildPacket(tick)));
+            if (tick == 31) {
+                form_.controls.setRange("BarraTps", s.tpsClosedValue / 4, s.tpsOpenValue);
+            }
+        } else if (tick == kEndTick) {
+            finish();
+            form_.port.send(frames::encodeCommand(frames::Command::UploadEnd));
+        }
+    } catch (const OrvelError&) {
+        // A value edited into something unsendable, or a failed write: the rest
+        // would go out without it, so the upload stops here.
+        finish();
+        throw;
+    }
+}
+
+frames::ConfigPacket Upload::buildPacket(int number) const {
+    return buildPacket(number, prepared());
+}
+
+Upload::Prepared Upload::prepare() const {
+    const FieldReader read(form_.controls);
+    Prepared p = prepared();
+    p.fanCorrectionTenths = read.tenths("emSCorrecaoEletro");
+
+    auto enter = [&](auto& table, std::size_t point, std::string_view key) {
+        table[point] = read.signedByte(read.integer(key), key);
+    };
+    std::array<std::array<std::int8_t, 22>*, 3> tables{&p.ti, &p.ig, &p.ml};
+    for (std::size_t row = 0; row < kCorrectionRows.size(); ++row) {
+        for (int column = 0; column < 8; ++column) {
+            enter(*tables[row], 3 * static_cast<std::size_t>(column),
+                  config::correctionKey(kCorrectionRows[row], column));
+        }
+    }
+    for (std::size_t i = 0; i < config::kPressureKeys.size(); ++i) {
+        enter(p.atm, 3 * i, config::kPressureKeys[i]);
+    }
+    interpolate(p.ti);
+    interpolate(p.ig);
+    interpolate(p.ml);
+    interpolate(p.atm);
+
+    const auto& c = form_.controls;
+    setCode(p.probeCorrectionCode, "cbSondaCorrecao", c);
+    setCode(p.mapCombinationCode, "cbCombinacaoMapa", c);
+    setCode(p.quickAccelSourceCode, "cbRapidaTpsxMap", c);
+    setCode(p.probeModeCode, "cbSondaAtiva", c);
+    setCode(p.probeTypeCode, "cbSondaTipo", c);
+    setCode(p.cylinderCount, "cbCilindros", c);
+    setCode(p.distributorCode, "cbTipoDistribuidor", c);
+    return p;
+}
+
+Upload::Prepared Upload::prepared() const {
+    const auto& s = form_.state;
+    Prepared p;
+    p.ti = s.tiCorrectionTable;
+    p.ig = s.igCorrectionTable;
+    p.ml = s.mlCorrectionTable;
+    p.atm = s.atmCorrectionTable;
+    p.fanCorrectionTenths = s.fanCorrectionTenths;
+    p.probeCorrectionCode = s.probeCorrectionCode;
+    p.mapCombinationCode = s.mapCombinationCode;
+    p.quickAccelSourceCode = s.quickAccelSourceCode;
+    p.probeModeCode = s.probeModeCode;
+    p.probeTypeCode = s.probeTypeCode;
+    p.cylinderCount = s.cylinderCount;
+    p.distributorCode = s.distributorCode;
+    return p;
+}
+
+void Upload::commit(const Prepared& p) {
+    auto& s = form_.state;
+    s.tiCorrectionTable = p.ti;
+    s.igCorrectionTable = p.ig;
+    s.mlCorrectionTable = p.ml;
+    s.atmCorrectionTable = p.atm;
+    s.fanCorrectionTenths = p.fanCorrectionTenths;
+    s.probeCorrectionCode = p.probeCorrectionCode;
+    s.mapCombinationCode = p.mapCombinationCode;
+    s.quickAccelSourceCode = p.quickAccelSourceCode;
+    s.probeModeCode = p.probeModeCode;
+    s.probeTypeCode = p.probeTypeCode;
+    s.cylinderCount = p.cylinderCount;
+    s.distributorCode = p.distributorCode;
+}
+
+frames::ConfigPacket Upload::buildPacket(int number, const Prepared& p) const {
+    const FieldReader read(form_.controls);
+    const auto& s = form_.state;
+    frames::ConfigPacket packet{static_cast<std::uint8_t>(number), {}};
+    auto& d = packet.payload;
+    // Values no field holds: nothing to focus.
+    auto program = [&](int value) { return read.unsignedByte(value, {}); };
+
+    if (number >= 1 && number <= 9) {
+        for (int i = 0; i < 8; ++i) {
+            d[i] = read.integerByte(config::ignitionKey(8 * (number - 1) + i));
+        }
+    } else if (number >= 10 && number <= 18) {
+        for (int i = 0; i < 8; ++i) {
+            d[i] = read.tenthsByte(config::injectionKey(8 * (number - 10) + i));
+        }
+    } else if (number >= 19 && number <= 27) {
+        const auto& table = number <= 21 ? p.ti : number <= 24 ? p.ig : p.ml;
+        const std::size_t first = 8 * static_cast<std::size_t>((number - 19) % 3);
+        for (std::size_t i = 0; i < 8 && first + i < table.size(); ++i) {
+            d[i] = wire(table[first + i]);
+        }
+    } else if (number == 28) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            d[i] = wire(p.atm[i]);
+        }
+    } else if (number == 29) {
+        d = {wire(p.atm[8]),
+             wire(p.atm[9]),
+             read.integerByte("eSondaLenta", 10),
+             read.integerByte("eSondaParcial", 10),
+             read.integerByte("eSondaPlena", 10),
+             program(p.probeTypeCode),
+             program(p.probeCorrectionCode),
+             read.integerByte("eSondaTemp")};
+    } else if (number == 30) {
+        d = {program(p.probeModeCode),        program(p.quickAccelSourceCode),
+             read.tenthsByte("eBasico"),      read.integerByte("eGanho"),
+             read.integerByte("eDecremento"), program(p.cylinderCount),
+             program(p.distributorCode),      read.integerByte("eLimiteRpm", 100)};
+    } else if (number == 31) {
+        d = {program(p.mapCombinationCode),
+             read.integerByte("eAvancoPartida"),
+             1,
+             1,
+             1,
+             program(s.tpsClosedValue),
+             program(s.tpsOpenValue),
+             0};
+    } else if (number == 32) {
+        d = {read.integerByte("eDeslCutOff", 100),
+             read.integerByte("eLigaCutOff", 100),
+             read.integerByte("eLigaEletro"),
+             read.integerByte("eDesligaEletro"),
+             read.unsignedByte(p.fanCorrectionTenths, "emSCorrecaoEletro"),
+             read.integerByte("ePercEletro"),
+             read.tenthsByte("emSAr"),
+             read.integerByte("ePercentualAr")};
+    }
+    return packet;
+}
+
+void Upload::finish() {
+    form_.timer2->setEnabled(false);
+    auto& c = form_.controls;
+    if (form_.timerTps->tag == 0) {
+        c.setVisible({"pnAguarde", "Panel1"}, false);
+    }
+    c.setEnabled({"btnAlterarMapas", "btnCarregar", "Button2", "btnSalvar", "Button1"}, true);
+    // Buttons that need the port come back only while it is open.
+    if (form_.link.isOpen()) {
+        c.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8", "Button3", "btnDesativar",
+                      "btnConfigurarTps"},
+                     true);
+    }
+}
+
 } // namespace orvel
