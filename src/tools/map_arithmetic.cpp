@@ -30,8 +30,10 @@ int ignitionFloor(int cell) {
 
 std::string injectionCellText(double value, bool milliseconds) {
     std::string text = numtext::formatPattern(value, "0.0; -0.0; 0.0");
-    // The bound is judged on the text the cell shows, not on the unrounded value.
-    if (milliseconds && numtext::parseDecimal(text) > kInjectionCeilingMs) {
+    // The bound is judged on the text the cell shows, not on the unrounded value;
+    // reading it back also refuses a result too large to be a number.
+    const double shown = numtext::parseDecimal(text);
+    if (milliseconds && shown > kInjectionCeilingMs) {
         text = "25";
     }
     return text;

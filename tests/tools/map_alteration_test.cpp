@@ -184,6 +184,18 @@ TEST_F(MapAlterationTest, PercentMapHasNoCeiling) {
     EXPECT_EQ(text("e71i"), "145,8");
 }
 
+TEST_F(MapAlterationTest, AResultTooLargeForANumberIsRefusedInPercentToo) {
+    enterMode();
+    ASSERT_TRUE(form.click("btnPercentual"));
+    setText("e30i", "1E308");
+    setText("eAlterar", "900");
+    const auto before = snapshotMaps();
+    dialogs.expectError("'INF' is not a valid floating point value.");
+    alter();
+    EXPECT_EQ(snapshotMaps(), before);
+    EXPECT_EQ(text("eAlterar"), "900");
+}
+
 TEST_F(MapAlterationTest, ASuccessfulRunClearsEveryShiftField) {
     enterMode();
     for (const auto& name : shiftFieldNames()) {

@@ -125,23 +125,6 @@ TEST(MapArithmetic, MillisecondsBecomeTheShareOfTheReferencePeriod) {
     }
 }
 
-TEST(MapArithmetic, PercentBecomesMillisecondsAgain) {
-    const ConversionCase cases[] = {
-        {4, 500, 3.5, "2,9"},
-        {4, 500, 8.2, "6,8"},
-        {4, 7200, 8.1, "97,2"},
-        {4, 500, 0, "0,0"},
-    };
-    for (const auto& c : cases) {
-        const auto f = cylinderFactors(c.cylinders);
-        const double percent = std::stod(
-            std::string(c.percentText).replace(std::string(c.percentText).find(','), 1, "."));
-        EXPECT_EQ(convertedCellText(toMilliseconds(percent, c.rpm, f.toMilliseconds)),
-                  convertedCellText(c.ms))
-            << c.percentText << " at " << c.rpm;
-    }
-}
-
 TEST(MapArithmetic, BothDirectionsAreInverseForAnyCylinderCount) {
     const int rows[] = {500, 900, 1800, 2700, 3600, 4500, 5400, 6300, 7200};
     for (int cylinders : {1, 2, 3, 4, 5, 6, 7, 8, 10, 12}) {
