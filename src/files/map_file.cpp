@@ -275,14 +275,23 @@ void MapFileHandler::btnSalvarClick() {
     // Written beside the target and renamed over it, so a failed write leaves the
     // previous file as it was.
     QSaveFile file(QString::fromStdString(*name));
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write shows here and not in a flush that the
+    // commit would not report.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw FileError(openFailure(file, true));
     }
-    const auto size = static_cast<qint64>(line.size());
-    if (file.write(line.data(), size) != size) {
-        const std::string reason = writeFailure(file);
-        file.cancelWriting();
-        throw FileError(reason);
+    const char* data = line.data();
+    auto left = static_cast<qint64>(line.size());
+    while (left > 0) {
+        // After a short write the next one fails with the platform's reason.
+        const qint64 written = file.write(data, left);
+        if (written <= 0) {
+            const std::string reason = writeFailure(file);
+            file.cancelWriting();
+            throw FileError(reason);
+        }
+        data += written;
+        left -= written;
     }
     if (!file.commit()) {
         throw FileError(writeFailure(file));
