@@ -114,6 +114,19 @@ TEST_F(TpsCalibrationTest, NormalCourseTeachesBothPointsAndSendsThem) {
     EXPECT_EQ(form.controls.get("BarraTps").max, 225);
 }
 
+TEST_F(TpsCalibrationTest, CompletionLeavesTheScannerOnEvenIfTheUserStartedItMeanwhile) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    clock.advance(5500); // the upload has ended, its buttons are usable again
+    ASSERT_TRUE(form.click("Button3"));
+    ASSERT_TRUE(scannerOn());
+    dialogs.expectMessage(kT5);
+    clock.advance(1000); // tick 17
+    EXPECT_TRUE(scannerOn());
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
