@@ -234,14 +234,20 @@ std::string readFile(const std::string& name) {
     if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly)) {
         throw FileError(openFailure(file, false));
     }
-    // Refuse a huge file before reading it: a map file is one short line.
-    const QByteArray bytes = file.read(static_cast<qint64>(mapfile::kMaxFileBytes) + 1);
+    // A map file is one short line: a huge file is refused by its size, and a
+    // device without one (a pipe) is read no further than the limit shows.
+    constexpr auto limit = static_cast<qint64>(mapfile::kMaxFileBytes);
+    const std::string tooLarge =
+        "Arquivo grande demais para ser um arquivo de mapa (mais de 1 MiB)";
+    if (file.size() > limit) {
+        throw FileError(tooLarge);
+    }
+    const QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit) {
+        throw FileError(tooLarge);
+    }
     if (file.error() != QFileDevice::NoError) {
         throw FileError(file.errorString().toStdString());
-    }
-    if (file.size() > static_cast<qint64>(mapfile::kMaxFileBytes) ||
-        static_cast<std::size_t>(bytes.size()) > mapfile::kMaxFileBytes) {
-        throw FileError("Arquivo grande demais para ser um arquivo de mapa (mais de 1 MiB)");
     }
     return bytes.toStdString();
 }
