@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <cerrno>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -104,13 +105,16 @@ void QtSerialLink::open(const std::string& name) {
 }
 
 void QtSerialLink::close() {
+    if (port_.isOpen()) {
+        const bool broken = std::exchange(failed_, true); // errors of the close itself are no news
+        if (!broken) {
+            port_.clear();
+        }
+        port_.close();
+    }
     ++generation_; // a failure notice still queued is about a port that no longer is
     failed_ = false;
     deferredRead_ = false;
-    if (port_.isOpen()) {
-        port_.clear();
-        port_.close();
-    }
 }
 
 bool QtSerialLink::isOpen() const {
@@ -205,8 +209,11 @@ void QtSerialLink::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError) {
         return;
     }
-    lastCode_ = systemError(error); // taken at once, before anything else can change it
-    if (error != QSerialPort::ResourceError || failed_ || !port_.isOpen()) {
+    // A line that hangs up (adapter pulled out, pseudo-terminal closed) reads
+    // end-of-file: a read error without an error number, so it is told as EIO.
+    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    lastCode_ = error == QSerialPort::ReadError && !writing_ ? EIO : systemError(error);
+    if (!lost || failed_ || !port_.isOpen()) {
         return;
     }
     failed_ = true;
