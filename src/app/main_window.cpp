@@ -1,18 +1,281 @@
 #include "app/main_window.h"
 
+#include "app/control_widgets.h"
+#include "app/jpeg_image.h"
+
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include <stdexcept>
 
 namespace orvel::app {
 
-MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timers,
-                       Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), form_(std::make_unique<Form>(link, prober, timers, dialogs)) {
-    form_->create();
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
-MainWindow::~MainWindow() = default;
+QPixmap loadLogo() {
+    QFile file(QStringLiteral(":/logo.jpg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QPixmap::fromImage(decodeJpeg(file.readAll()));
+}
 
-QWidget* MainWindow::control(const QString& name) const { return findChild<QWidget*>(name); }
+// Counts a stretch of code that changes widgets on the program's behalf.
+class ProgrammaticChange {
+public:
+    explicit ProgrammaticChange(int& depth) : depth_(depth) { ++depth_; }
+    ~ProgrammaticChange() { --depth_; }
+    ProgrammaticChange(const ProgrammaticChange&) = delete;
+    ProgrammaticChange& operator=(const ProgrammaticChange&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timers, Dialogs& dialogs,
+                       QWidget* parent)
+    : QWidget(parent), form_(std::make_unique<Form>(link, prober, timers, dialogs)),
+      logo_(loadLogo()) {
+    buildWidgets();
+    setUpWindow();
+    form_->controls.setObserver(
+        [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
+    connect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
+    form_->create();
+    if (auto* start = control(qs(std::string(LayoutTable::kStartPage)))) {
+        const ProgrammaticChange change(programmaticChanges_);
+        tabs_->setCurrentWidget(start);
+    }
+}
+
+MainWindow::~MainWindow() {
+    form_->controls.setObserver(nullptr);
+    disconnect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
+}
+
+QWidget* MainWindow::control(const QString& name) const {
+    return widgets_.value(name, nullptr);
+}
+
+QString MainWindow::controlNameOf(const QWidget* widget) const {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto it = names_.constFind(w); it != names_.constEnd()) {
+            return *it;
+        }
+        if (w == this) {
+            break;
+        }
+    }
+    return {};
+}
+
+const ControlLayout& MainWindow::layoutOf(const std::string& name) const {
+    static_assert(std::is_default_constructible_v<ControlLayout>);
+    if (const auto* l = layout_.find(name)) {
+        return *l;
+    }
+    throw std::logic_error("no layout for control " + name);
+}
+
+void MainWindow::buildWidgets() {
+    for (const auto& name : form_->controls.names()) {
+        ensureWidget(name);
+    }
+    // Stacking as the window's creation order has it: covered labels and the hidden
+    // list lie underneath, the wait panels on top.
+    for (auto it = widgets_.cbegin(); it != widgets_.cend(); ++it) {
+        const auto& l = layoutOf(it.key().toStdString());
+        if (l.stacking == Stacking::Bottom) {
+            it.value()->lower();
+        } else if (l.stacking == Stacking::Top) {
+            it.value()->raise();
+        }
+    }
+}
+
+QWidget* MainWindow::ensureWidget(const std::string& name) {
+    if (auto* existing = control(qs(name))) {
+        return existing;
+    }
+    const ControlState& state = form_->controls.get(name);
+    const ControlLayout& layout = layoutOf(name);
+    QWidget* widget = nullptr;
+    if (state.kind == ControlKind::Form) {
+        widget = this;
+        setFont(fontOf(layout.font, font()));
+    } else {
+        QWidget* parent = ensureWidget(state.parent);
+        if (state.kind == ControlKind::TabSheet) {
+            auto* tabs = qobject_cast<QTabWidget*>(parent);
+            if (tabs == nullptr) {
+                throw std::logic_error("tab page outside a tab control: " + name);
+            }
+            widget = createControlWidget(state.kind, layout, nullptr);
+            widget->setAutoFillBackground(true);
+            tabs->addTab(widget, qs(state.text));
+        } else {
+            widget = createControlWidget(state.kind, layout, parent);
+            widget->setGeometry(layout.geometry);
+            if (state.kind == ControlKind::PageControl) {
+                tabs_ = qobject_cast<QTabWidget*>(widget);
+            }
+        }
+    }
+    widget->setObjectName(qs(name));
+    widgets_.insert(qs(name), widget);
+    names_.insert(widget, qs(name));
+    if (state.kind == ControlKind::Image) {
+        static_cast<QLabel*>(widget)->setPixmap(logo_);
+    }
+    if (state.kind != ControlKind::Form && state.kind != ControlKind::TabSheet) {
+        showState(widget, state, layout);
+    }
+    connectUserInput(name, widget);
+    return widget;
+}
+
+void MainWindow::setUpWindow() {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(LayoutTable::kClientWidth, LayoutTable::kClientHeight);
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    for (const auto& name : form_->controls.names()) {
+        if (form_->controls.get(name).kind == ControlKind::Form) {
+            setWindowTitle(qs(form_->controls.text(name)));
+        }
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, name](const QString& text) { userEditedText(name, text); });
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        connect(combo, &QComboBox::editTextChanged, this,
+                [this, name](const QString& text) { userEditedText(name, text); });
+        combo->installEventFilter(this);
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        connect(button, &QPushButton::clicked, this, [this, name] { form_->click(name); });
+    }
+}
+
+void MainWindow::userEditedText(const std::string& name, const QString& text) {
+    form_->controls.setText(name, text.toStdString());
+    // The typing limit follows the text's new length (see showProperty).
+    if (auto* edit = qobject_cast<QLineEdit*>(control(qs(name)))) {
+        const QSignalBlocker blocker(edit);
+        showProperty(edit, form_->controls.get(name), layoutOf(name), Prop::Text);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool navigation = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        const QString name = controlNameOf(qobject_cast<QWidget*>(watched));
+        // A guarded list answers a typed character with a warning; the character is
+        // then dropped so the list keeps one of its items.
+        if (!navigation && !key->text().isEmpty() && !name.isEmpty() &&
+            form_->keyPress(name.toStdString())) {
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::storeChanged(const std::string& name, Prop prop) {
+    QWidget* widget = control(qs(name));
+    if (widget == nullptr) {
+        return;
+    }
+    const ProgrammaticChange change(programmaticChanges_);
+    const ControlState& state = form_->controls.get(name);
+    if (prop == Prop::Focus) {
+        focusControl(name);
+        return;
+    }
+    if (state.kind == ControlKind::Form) {
+        if (prop == Prop::Text) {
+            setWindowTitle(qs(state.text));
+        }
+        return;
+    }
+    if (state.kind == ControlKind::TabSheet) {
+        const int index = tabs_->indexOf(widget);
+        if (prop == Prop::Text) {
+            tabs_->setTabText(index, qs(state.text));
+        } else if (prop == Prop::TabVisible) {
+            tabs_->setTabVisible(index, state.tabVisible);
+        } else if (prop == Prop::Enabled) {
+            tabs_->setTabEnabled(index, state.enabled);
+        }
+        return;
+    }
+    showProperty(widget, state, layoutOf(name), prop);
+}
+
+QWidget* MainWindow::pageOf(QWidget* widget) const {
+    for (QWidget* w = widget; w != nullptr && w != this; w = w->parentWidget()) {
+        if (tabs_->indexOf(w) >= 0) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::focusControl(const std::string& name) {
+    QWidget* widget = control(qs(name));
+    if (QWidget* page = pageOf(widget)) {
+        if (tabs_->isTabVisible(tabs_->indexOf(page))) {
+            tabs_->setCurrentWidget(page);
+        }
+    }
+    widget->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::focusChanged(QWidget* old, QWidget* now) {
+    // Focus going to a message box, a list's drop-down or another program is not
+    // leaving the field: the user comes back to it.
+    if (now == nullptr || now->window() != this) {
+        return;
+    }
+    const QString nowName = controlNameOf(now);
+    if (!nowName.isEmpty()) {
+        form_->controls.noteFocus(nowName.toStdString());
+    }
+    if (programmaticChanges_ > 0 || old == nullptr || old->window() != this) {
+        return;
+    }
+    const QString oldName = controlNameOf(old);
+    if (oldName.isEmpty() || oldName == nowName) {
+        return;
+    }
+    form_->exit(oldName.toStdString());
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     form_->close();

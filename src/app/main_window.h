@@ -1,12 +1,17 @@
 #pragma once
 
+#include "app/layout.h"
 #include "core/form.h"
 #include "core/platform.h"
 
+#include <QHash>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+
+class QTabWidget;
 
 namespace orvel::app {
 
@@ -22,12 +27,35 @@ public:
     [[nodiscard]] Form& form() { return *form_; }
     // The widget that shows a control, by the control's name.
     [[nodiscard]] QWidget* control(const QString& name) const;
+    // The name of the control a widget belongs to (a combo box's inner editor
+    // belongs to the combo box), or empty.
+    [[nodiscard]] QString controlNameOf(const QWidget* widget) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildWidgets();
+    QWidget* ensureWidget(const std::string& name);
+    void setUpWindow();
+    void connectUserInput(const std::string& name, QWidget* widget);
+    void storeChanged(const std::string& name, Prop prop);
+    void focusControl(const std::string& name);
+    void focusChanged(QWidget* old, QWidget* now);
+    void userEditedText(const std::string& name, const QString& text);
+    [[nodiscard]] const ControlLayout& layoutOf(const std::string& name) const;
+    [[nodiscard]] QWidget* pageOf(QWidget* widget) const;
+
+    LayoutTable layout_;
     std::unique_ptr<Form> form_;
+    QPixmap logo_;
+    QTabWidget* tabs_ = nullptr;
+    QHash<QString, QWidget*> widgets_;
+    QHash<const QWidget*, QString> names_;
+    // Store changes and focus requests move the focus too; those moves are not
+    // the user leaving a field.
+    int programmaticChanges_ = 0;
 };
 
 } // namespace orvel::app

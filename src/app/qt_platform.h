@@ -3,6 +3,8 @@
 #include "core/platform.h"
 
 #include <QPointer>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 
 namespace orvel::app {
@@ -25,5 +27,10 @@ public:
 private:
     QPointer<QWidget> parent_;
 };
+
+// "Text files|*.txt|All files|*.*" -> {"Text files (*.txt)", "All files (*.*)"}.
+[[nodiscard]] QStringList nameFilters(const std::string& filter);
+// "*.txt" -> "txt".
+[[nodiscard]] QString defaultSuffix(const std::string& defaultExt);
 
 } // namespace orvel::app
