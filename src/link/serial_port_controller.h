@@ -30,6 +30,7 @@ public:
     void closeOnExit();
 
     [[nodiscard]] const std::string& portName() const { return portName_; }
+    [[nodiscard]] bool isOpen() const { return open_; }
 
 private:
     void openPort();

@@ -92,10 +92,16 @@ void Scanner::switchOff() {
 
 void Scanner::Timer1Timer() {
     auto& timer = *form_.timer1;
+    if (pollingWithoutPort()) {
+        return;
+    }
     if (!form_.state.frameReceived) {
         timer.setEnabled(false);
         Button3Click();
         form_.dialogs.message("Módulo não responde");
+        if (pollingWithoutPort()) {
+            return; // the port was lost while the box was open; that loss was reported
+        }
     }
     if (timer.interval() == kFirstPollMs) {
         timer.setInterval(kPollMs);
@@ -107,6 +113,19 @@ void Scanner::Timer1Timer() {
         timer.setEnabled(false);
     }
     form_.state.frameReceived = false;
+}
+
+bool Scanner::pollingWithoutPort() {
+    if (form_.port.isOpen()) {
+        return false;
+    }
+    // A port lost while a box was open: a later start (the TPS procedure) or
+    // the rest of this tick finds nothing to poll. Off, quietly.
+    form_.timer1->setEnabled(false);
+    stop();
+    form_.port.ComPort1AfterClose();
+    form_.state.frameReceived = false;
+    return true;
 }
 
 void Scanner::handleFrame(const frames::ModuleFrame& frame) {

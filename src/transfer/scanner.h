@@ -33,6 +33,8 @@ private:
     using Data = std::array<std::uint8_t, 8>;
     void switchOn();
     void switchOff();
+    // True (and the scanner off) when the port closed under a running Timer1.
+    bool pollingWithoutPort();
     void sensorFrame(const Data& d);                        // 29
     void engineFrame(const Data& d);                        // 30
     void correctionFrame(const Data& d);                    // 31

@@ -127,6 +127,33 @@ TEST_F(ScannerTest, SilentModuleSwitchesOffTellsTheUserThenSendsTheStopOnce) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
+TEST_F(ScannerTest, PortLostWhileTheSilenceBoxIsOpenSendsNoStopToTheDeadPort) {
+    activate();
+    form.click("Button3");
+    clock.advance(10);
+    dialogs.expectMessage("Módulo não responde", [&] { link.unplug(); });
+    dialogs.expectError("ReadFile function failed (win error code: 5)");
+    clock.advance(1000);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(takeWrites().size(), 1u); // the first poll only
+    EXPECT_FALSE(form.timer1->enabled());
+}
+
+TEST_F(ScannerTest, StartedAfterThePortWasLostItSwitchesOffQuietly) {
+    activate();
+    dialogs.expectError("ReadFile function failed (win error code: 5)");
+    link.unplug();
+    form.scanner.start(); // as the TPS procedure would, its box having been open
+    clock.advance(10);
+    EXPECT_FALSE(form.scanner.isOn());
+    EXPECT_FALSE(form.timer1->enabled());
+    EXPECT_TRUE(takeWrites().empty());
+    for (auto n : {"Button3", "btnDesativar", "btnLerDados", "btnEnvia"}) {
+        EXPECT_FALSE(form.controls.enabled(n)) << n;
+    }
+    EXPECT_TRUE(form.controls.enabled("btnAtivar"));
+}
+
 TEST_F(ScannerTest, AnyGroupOfTwelveBytesKeepsTheLinkAlive) {
     activate();
     form.click("Button3");
