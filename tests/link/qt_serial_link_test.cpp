@@ -100,6 +100,21 @@ TEST_F(QtSerialLinkTest, BytesThatArriveDuringAWriteAreHandedOverAfterIt) {
     EXPECT_TRUE(pumpUntil([&] { return received_.size() == 12; }));
 }
 
+TEST_F(QtSerialLinkTest, OpensThroughALinkAsSimulatedModulesPublishThem) {
+    char folder[] = "/tmp/orvel-link-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string alias = std::string(folder) + "/module1";
+    ASSERT_EQ(::symlink(slave_.c_str(), alias.c_str()), 0);
+    EXPECT_TRUE(link_.probe(alias));
+    link_.open(alias);
+    const std::vector<std::uint8_t> poll{0x00, 0x7F, 0x61, 0x61, 0x61, 0x61};
+    link_.write(poll);
+    EXPECT_EQ(readMaster(poll.size()), poll);
+    link_.close();
+    ::unlink(alias.c_str());
+    ::rmdir(folder);
+}
+
 TEST_F(QtSerialLinkTest, LineRunsAt38400EightBitsNoParityNoFlowControl) {
     link_.open(slave_);
     termios tio{};
