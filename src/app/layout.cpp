@@ -351,22 +351,23 @@ void LayoutTable::settingsGroups() {
         const char* field;
         const char* unit;
     };
-    auto rowsOf = [this](const std::array<Row, 2>& r, int fieldLeft, int fieldWidth) {
+    auto rowsOf = [this](const std::array<Row, 2>& r, int fieldLeft, int fieldWidth,
+                         int unitWidth) {
         for (int i = 0; i < 2; ++i) {
             const int top = 20 + i * 27;
             put(r[i].caption, {8, top + 3, fieldLeft - 10, 16});
             put(r[i].field, {fieldLeft, top, fieldWidth, 22});
-            put(r[i].unit, {fieldLeft + fieldWidth + 4, top + 3, 30, 16});
+            put(r[i].unit, {fieldLeft + fieldWidth + 4, top + 3, unitWidth, 16});
         }
     };
     put("GroupBox9", {312, 385, 161, 77});
     rowsOf({{{"lblmSAr", "emSAr", "lblmSArUnit"},
              {"lblPercentualAr", "ePercentualAr", "lblPercentualArUnit"}}},
-           96, 36);
+           96, 36, 20);
     put("GroupBox8", {480, 386, 169, 76});
     rowsOf({{{"lblDeslCutOff", "eDeslCutOff", "lblDeslCutOffUnit"},
              {"lblLigaCutOff", "eLigaCutOff", "lblLigaCutOffUnit"}}},
-           94, 40);
+           94, 40, 30);
 
     put("GroupBox4", {655, 386, 234, 76});
     put("lblAtmPressoes", {10, 20, 170, 16});
