@@ -13,6 +13,8 @@ struct FormState {
 
     // Download, upload and option codes
     std::uint16_t uploadTick = 0;
+    // The last upload sent its end command (not stopped by a failure).
+    bool uploadCompleted = false;
     int cylinderCount = 0; // 0 until a configuration has been read or sent
     int probeCorrectionCode = 5;
     int mapCombinationCode = 0;

@@ -67,6 +67,11 @@ void TpsCalibration::TimerTPSTimer() {
         }
         break;
     case kFinishTick:
+        // An upload stopped by a failure told the module nothing complete.
+        if (!st.uploadCompleted) {
+            cancel();
+            break;
+        }
         finish();
         break;
     default:

@@ -124,6 +124,7 @@ void Upload::btnEnviaClick() {
     form_.timer2->setInterval(kFirstTickMs);
     form_.timer2->setEnabled(true);
     form_.state.uploadTick = 0;
+    form_.state.uploadCompleted = false;
 }
 
 void Upload::Timer2Timer() {
@@ -147,6 +148,7 @@ void Upload::Timer2Timer() {
         } else if (tick == kEndTick) {
             finish();
             form_.port.send(frames::encodeCommand(frames::Command::UploadEnd));
+            s.uploadCompleted = true;
         }
     } catch (const OrvelError&) {
         // A value edited into something unsendable, or a failed write: the rest

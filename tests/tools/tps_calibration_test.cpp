@@ -287,5 +287,21 @@ TEST_F(TpsCalibrationTest, AFailedUploadEndsTheProcedureWithoutReportingSuccess)
     EXPECT_FALSE(sentPacket(31).has_value());
 }
 
+TEST_F(TpsCalibrationTest, AnUploadStoppedHalfwayEndsTheProcedureAsCancelled) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    clock.advance(3500); // tick 11: the upload starts
+    clock.advance(100);  // a few packets are out
+    setText("e40", "x"); // packet 6 can no longer be built
+    dialogs.expectError("'x' is not a valid integer value.");
+    clock.advance(500);
+    EXPECT_FALSE(sentPacket(31).has_value());
+    dialogs.expectMessage(kT3); // not T5: the module was told nothing complete
+    clock.advance(3000);        // tick 17
+    expectCancelled();
+}
+
 } // namespace
 } // namespace orvel::test
