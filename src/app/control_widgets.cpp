@@ -103,14 +103,16 @@ QFont fontOf(const FontSpec& spec, const QFont& inherited) {
         return inherited;
     }
     QFont font;
-    // Metric-compatible faces first, then whatever sans-serif face the system has.
+    // Metric-compatible faces first, then faces of about the same width, so that
+    // captions fit the fixed geometry.
     if (spec.family == FontFamily::Arial) {
         font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                           QStringLiteral("Arimo"), QStringLiteral("Helvetica"),
-                          QStringLiteral("DejaVu Sans")});
+                          QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     } else {
         font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                          QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+                          QStringLiteral("Liberation Sans"),
+                          QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     }
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(spec.pixelSize);
@@ -190,9 +192,6 @@ QWidget* createControlWidget(ControlKind kind, const ControlLayout& layout, QWid
     case ControlKind::ListBox:
         widget = new QListWidget(parent);
         break;
-    }
-    if (layout.font.family != FontFamily::Inherit) {
-        widget->setFont(fontOf(layout.font, widget->font()));
     }
     return widget;
 }

@@ -309,8 +309,8 @@ void LayoutTable::settingsGroups() {
     }};
     for (int i = 0; i < 5; ++i) {
         const int top = 28 + i * 34;
-        put(rows[i].first, {10, top + 3, 138, 16});
-        put(rows[i].second, {150, top, 112, 23});
+        put(rows[i].first, {10, top + 3, 142, 16});
+        put(rows[i].second, {154, top, 108, 23});
     }
     put("btnConfigurarTps", {62, 204, 150, 28});
 
@@ -381,21 +381,22 @@ void LayoutTable::settingsGroups() {
     // Temperature corrections: three rows of eight values under the temperature captions.
     put("GroupBox2", {392, 512, 497, 122});
     put("lblTemperaturaAgua", {190, 14, 200, 16});
-    put("lblTemperaturas", {130, 30, 340, 16});
+    // The temperature captions are spaced with blanks; the columns follow them.
+    put("lblTemperaturas", {122, 31, 374, 16});
     const std::array<const char*, 3> prefixes{"CorrecaoTi", "CorrecaoIg", "CorrecaoMl"};
     const std::array<int, 8> temperatures{0, 15, 30, 45, 60, 75, 90, 105};
     for (int r = 0; r < 3; ++r) {
         const int top = 50 + r * 23;
         const std::string base = prefixes[r];
-        put("lbl" + base, {8, top + 3, 132, 16});
+        put("lbl" + base, {8, top + 3, 126, 16});
         for (int c = 0; c < 8; ++c) {
             auto& l =
-                put("e" + base + std::to_string(temperatures[c]), {142 + 36 * c, top, 33, 21});
+                put("e" + base + std::to_string(temperatures[c]), {136 + 40 * c, top, 34, 21});
             l.alignment = kCentred;
         }
-        put("lbl" + base + "Unit", {432, top + 3, 12, 16});
+        put("lbl" + base + "Unit", {452, top + 3, 10, 16});
     }
-    put("lblCorrecaoIgGraus", {446, 76, 46, 16});
+    put("lblCorrecaoIgGraus", {463, 76, 32, 16}).font = kPlainArial11;
 }
 
 void LayoutTable::outsideControls() {

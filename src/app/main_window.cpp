@@ -86,11 +86,19 @@ QString MainWindow::controlNameOf(const QWidget* widget) const {
 }
 
 const ControlLayout& MainWindow::layoutOf(const std::string& name) const {
-    static_assert(std::is_default_constructible_v<ControlLayout>);
     if (const auto* l = layout_.find(name)) {
         return *l;
     }
     throw std::logic_error("no layout for control " + name);
+}
+
+FontSpec MainWindow::fontFor(const std::string& name) const {
+    for (std::string n = name; !n.empty(); n = form_->controls.get(n).parent) {
+        if (const auto& l = layoutOf(n); l.font.family != FontFamily::Inherit) {
+            return l.font;
+        }
+    }
+    return {FontFamily::SansSerif, 11, false};
 }
 
 void MainWindow::buildWidgets() {
@@ -118,7 +126,6 @@ QWidget* MainWindow::ensureWidget(const std::string& name) {
     QWidget* widget = nullptr;
     if (state.kind == ControlKind::Form) {
         widget = this;
-        setFont(fontOf(layout.font, font()));
     } else {
         QWidget* parent = ensureWidget(state.parent);
         if (state.kind == ControlKind::TabSheet) {
@@ -137,6 +144,8 @@ QWidget* MainWindow::ensureWidget(const std::string& name) {
             }
         }
     }
+    // Every widget gets its font set: style sheets stop fonts from passing to children.
+    widget->setFont(fontOf(fontFor(name), widget->font()));
     widget->setObjectName(qs(name));
     widgets_.insert(qs(name), widget);
     names_.insert(widget, qs(name));
@@ -155,6 +164,11 @@ void MainWindow::setUpWindow() {
     palette.setColor(QPalette::Window, Qt::white);
     setPalette(palette);
     setAutoFillBackground(true);
+    // Group captions sit on the frame line, so that the group's whole height is
+    // inside the frame.
+    setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #a0a0a0; border-radius: 2px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 1px; }"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

@@ -45,6 +45,8 @@ private:
     void focusChanged(QWidget* old, QWidget* now);
     void userEditedText(const std::string& name, const QString& text);
     [[nodiscard]] const ControlLayout& layoutOf(const std::string& name) const;
+    // The control's own font, or the nearest enclosing control's.
+    [[nodiscard]] FontSpec fontFor(const std::string& name) const;
     [[nodiscard]] QWidget* pageOf(QWidget* widget) const;
 
     LayoutTable layout_;

@@ -1,0 +1,68 @@
+// Grabs each page of the window as the user sees it at start and in the map
+// alteration mode. With ORVEL_SCREENSHOT_DIR set (scripts/screenshots.sh) the
+// pictures are written there as PNG files.
+
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTabWidget>
+#include <QTest>
+
+#include <set>
+
+using orvel::test::WindowRig;
+
+namespace {
+
+// Enough different colours tell a drawn page from a blank one.
+int colourCount(const QImage& image) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return static_cast<int>(colours.size());
+}
+
+} // namespace
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pagesAreDrawnAtTheWindowsSize_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("alteration");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("maps") << 0 << false << "mapas.png";
+        QTest::newRow("settings") << 1 << false << "configuracoes.png";
+        QTest::newRow("alteration") << 0 << true << "alteracao.png";
+    }
+
+    void pagesAreDrawnAtTheWindowsSize() {
+        QFETCH(int, page);
+        QFETCH(bool, alteration);
+        QFETCH(QString, file);
+        WindowRig rig;
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        if (alteration) {
+            QTest::mouseClick(rig.widget("btnAlterarMapas"), Qt::LeftButton);
+        }
+        rig.widget<QTabWidget>("Mapas")->setCurrentIndex(page);
+        QTest::qWait(50);
+        const QImage image = rig.window->grab().toImage();
+        QCOMPARE(image.size() / image.devicePixelRatio(), QSize(972, 670));
+        QVERIFY(colourCount(image) > 20);
+
+        const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            QVERIFY(image.save(QDir(QString::fromLocal8Bit(folder)).filePath(file), "PNG"));
+        }
+    }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "screenshot_test.moc"
