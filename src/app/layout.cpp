@@ -157,12 +157,12 @@ void LayoutTable::mapsPage() {
     put("GroupBox3", {825, 383, 129, 152});
     put("lblRapidaTpsxMap", {8, 18, 112, 16});
     put("cbRapidaTpsxMap", {8, 35, 112, 22});
-    put("lblBasico", {8, 69, 80, 16});
-    put("eBasico", {88, 66, 32, 21});
-    put("lblGanho", {8, 96, 80, 16});
-    put("eGanho", {88, 93, 32, 21});
-    put("lblDecremento", {8, 123, 80, 16});
-    put("eDecremento", {88, 120, 32, 21});
+    put("lblBasico", {8, 69, 84, 16});
+    put("eBasico", {92, 66, 30, 21});
+    put("lblGanho", {8, 96, 84, 16});
+    put("eGanho", {92, 93, 30, 21});
+    put("lblDecremento", {8, 123, 84, 16});
+    put("eDecremento", {92, 120, 30, 21});
 
     put("btnCalibrar", {479, 534, 85, 25});
     put("btnRecalcular", {579, 534, 85, 25});

@@ -134,6 +134,10 @@ QWidget* MainWindow::ensureWidget(const std::string& name) {
                 throw std::logic_error("tab page outside a tab control: " + name);
             }
             widget = createControlWidget(state.kind, layout, nullptr);
+            // Pages take the window's colour; style sheets stop it from passing down.
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::Window, Qt::white);
+            widget->setPalette(palette);
             widget->setAutoFillBackground(true);
             tabs->addTab(widget, qs(state.text));
         } else {

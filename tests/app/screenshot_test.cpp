@@ -56,6 +56,9 @@ private slots:
         const QImage image = rig.window->grab().toImage();
         QCOMPARE(image.size() / image.devicePixelRatio(), QSize(972, 670));
         QVERIFY(colourCount(image) > 20);
+        // The window is white where no control lies.
+        const QPoint empty = QPoint(940, 600) * image.devicePixelRatio();
+        QCOMPARE(image.pixelColor(empty), QColor(Qt::white));
 
         const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
         if (!folder.isEmpty()) {

@@ -355,6 +355,18 @@ private slots:
         QCOMPARE(combo->currentText(), q("4"));
     }
 
+    void keysReachTheGuardWhereverTheListsFocusIs() {
+        WindowRig rig;
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        auto* combo = rig.widget<QComboBox>("cbTipoDistribuidor");
+        QTest::mouseClick(combo->lineEdit(), Qt::LeftButton);
+        QCOMPARE(rig.controls().focused(), std::string("cbTipoDistribuidor"));
+        QTest::keyClick(QApplication::focusWidget(), 'a');
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t{1});
+        QCOMPARE(combo->currentText(), q("Injetado"));
+    }
+
     void backspaceInAGuardedListCountsAsTyping() {
         WindowRig rig;
         QTest::keyClick(rig.widget("cbCombinacaoMapa"), Qt::Key_Backspace);
