@@ -401,8 +401,8 @@ void LayoutTable::settingsGroups() {
 
 void LayoutTable::outsideControls() {
     // Below the client area: carried values and diagnostics nobody sees.
-    put("eRepousoTps", {10, 720, 40, 21});
-    put("eLeitura", {60, 720, 40, 21});
+    put("eRepousoTps", {10, 720, 40, 21}).tabStop = false;
+    put("eLeitura", {60, 720, 40, 21}).tabStop = false;
     const std::array<const char*, 5> labels{"Label1", "Label3", "Label48", "Label51", "Label52"};
     for (int i = 0; i < 5; ++i) {
         put(labels[i], {110 + 120 * i, 720, 116, 16});

@@ -235,6 +235,33 @@ private slots:
         QCOMPARE(!w->isHidden(), visible);
     }
 
+    void displaysAndShiftFieldsStayOutOfTheTabOrder_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("tabStop");
+        for (const char* display :
+             {"eTemperatura", "eRpm", "eTi", "eCorPresAtm", "eScannerAr", "eLinhaMapa"}) {
+            QTest::newRow(display) << QString::fromLatin1(display) << true << false;
+        }
+        for (const char* shift : {"eC0ig", "eL8ig", "eC7inj", "eL0inj", "eRepousoTps"}) {
+            QTest::newRow(shift) << QString::fromLatin1(shift) << false << false;
+        }
+        for (const char* field : {"e0", "e71i", "eLimiteRpm", "eAltera", "eCorrecaoMl105"}) {
+            QTest::newRow(field) << QString::fromLatin1(field) << false << true;
+        }
+    }
+
+    void displaysAndShiftFieldsStayOutOfTheTabOrder() {
+        QFETCH(QString, name);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, tabStop);
+        WindowRig rig;
+        auto* edit = qobject_cast<QLineEdit*>(rig.window->control(name));
+        QVERIFY(edit != nullptr);
+        QCOMPARE(edit->isReadOnly(), readOnly);
+        QCOMPARE(bool(edit->focusPolicy() & Qt::TabFocus), tabStop);
+    }
+
     void pairButtonsStayInStep() {
         WindowRig rig;
         auto& controls = rig.controls();
