@@ -1,0 +1,187 @@
+// Hostile map files: the input is the file's bytes.
+//
+// Checked: the first line splits into 1..256 slots as a plain split would; every
+// slot can be saved again and reads back as itself; and "Carregar" either fills
+// all 199 values from the file or, with an error box, changes nothing at all.
+#include "fuzz_support.h"
+
+#include "core/errors.h"
+#include "files/map_file.h"
+#include "model/config.h"
+#include "model/number_text.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace orvel::fuzz {
+namespace {
+
+// The first line as the loader reads it, still in bytes.
+std::string firstLine(std::string_view bytes) {
+    std::string line;
+    for (const char c : bytes) {
+        if (c == '\n' || c == 0x1A) {
+            break;
+        }
+        if (c != '\r') {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
+bool isAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t more = 0;
+        if (lead < 0x80) {
+            more = 0;
+        } else if ((lead & 0xE0) == 0xC0 && lead >= 0xC2) {
+            more = 1;
+        } else if ((lead & 0xF0) == 0xE0) {
+            more = 2;
+        } else if ((lead & 0xF8) == 0xF0 && lead <= 0xF4) {
+            more = 3;
+        } else {
+            return false;
+        }
+        if (i + more >= text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k <= more; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+std::vector<std::string> plainSplit(std::string_view line) {
+    std::vector<std::string> slots(1);
+    for (const char c : line) {
+        if (c == ';') {
+            if (slots.size() == mapfile::kMaxSlots) {
+                break;
+            }
+            slots.emplace_back();
+        } else {
+            slots.back().push_back(c);
+        }
+    }
+    return slots;
+}
+
+void checkSlots(std::string_view bytes, const std::vector<std::string>& slots) {
+    require(!slots.empty() && slots.size() <= mapfile::kMaxSlots, "slot count out of 1..256");
+    const std::string line = firstLine(bytes);
+    if (isAscii(line)) {
+        require(slots == plainSplit(line), "the slots differ from a plain split of the line");
+    }
+    for (const auto& slot : slots) {
+        require(isUtf8(slot), "a slot is not valid UTF-8");
+        require(slot.find(';') == std::string::npos, "a slot holds a separator");
+        require(mapfile::unwritableCharacter(slot).empty(),
+                "a value read from a file cannot be saved again");
+    }
+    // What was read saves to a line that reads back the same.
+    const auto again = mapfile::decodeSlots(mapfile::encodeLine(slots));
+    require(again == slots, "a decoded line does not survive saving and reading back");
+}
+
+struct Window {
+    std::vector<std::string> fields;
+    int tpsClosed = 0;
+    int tpsOpen = 0;
+    friend bool operator==(const Window&, const Window&) = default;
+};
+
+Window windowOf(const Form& form) {
+    Window w;
+    for (const auto& p : config::fileOrder()) {
+        w.fields.emplace_back(form.controls.text(p.key));
+    }
+    w.tpsClosed = form.state.tpsClosedValue;
+    w.tpsOpen = form.state.tpsOpenValue;
+    return w;
+}
+
+// One file per fuzzing process, rewritten for every input.
+const std::string& scratchFile() {
+    static const std::string name = [] {
+        char pattern[] = "/tmp/orvel-fuzz-mapXXXXXX";
+        const int fd = mkstemp(pattern);
+        require(fd >= 0, "cannot create the scratch file");
+        close(fd);
+        return std::string(pattern);
+    }();
+    return name;
+}
+
+void checkLoad(std::string_view bytes, const std::vector<std::string>& slots) {
+    {
+        std::ofstream out(scratchFile(), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        require(out.good(), "cannot write the scratch file");
+    }
+    Core core;
+    auto& form = core.form;
+    core.dialogs.openName = scratchFile();
+    const Window before = windowOf(form);
+    require(form.click("btnCarregar"), "Carregar did not run");
+    const Window after = windowOf(form);
+
+    const auto& order = config::fileOrder();
+    auto slot = [&](std::size_t position) {
+        return position <= slots.size() ? slots[position - 1] : std::string();
+    };
+    if (core.dialogs.errors > 0) {
+        require(after == before, "a refused file changed the window");
+        // Only the TPS numbers are parsed, so only they can refuse a file.
+        bool bad = false;
+        for (std::size_t position : {order.size() + 1, order.size() + 2}) {
+            try {
+                (void)numtext::parseInteger(slot(position));
+            } catch (const ConversionError&) {
+                bad = true;
+            }
+        }
+        require(bad, "a file with good TPS numbers was refused");
+        return;
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        require(after.fields[i] == slot(i + 1), "a field does not hold its slot's text");
+    }
+    require(after.tpsClosed == numtext::parseInteger(slot(order.size() + 1)),
+            "TpsClosedValue is not slot 198");
+    require(after.tpsOpen == numtext::parseInteger(slot(order.size() + 2)),
+            "TpsOpenValue is not slot 199");
+}
+
+} // namespace
+} // namespace orvel::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const auto slots = orvel::mapfile::decodeSlots(bytes);
+    orvel::fuzz::checkSlots(bytes, slots);
+    orvel::fuzz::checkLoad(bytes, slots);
+    return 0;
+}
