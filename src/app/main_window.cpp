@@ -67,6 +67,9 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
 MainWindow::~MainWindow() {
     form_->controls.setObserver(nullptr);
     disconnect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
+    // The widgets go while the form they report to still exists.
+    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    qDeleteAll(children);
 }
 
 QWidget* MainWindow::control(const QString& name) const {
@@ -86,10 +89,9 @@ QString MainWindow::controlNameOf(const QWidget* widget) const {
 }
 
 const ControlLayout& MainWindow::layoutOf(const std::string& name) const {
-    if (const auto* l = layout_.find(name)) {
-        return *l;
-    }
-    throw std::logic_error("no layout for control " + name);
+    // A control the layout does not know yet still gets a widget, at the top left.
+    const auto* l = layout_.find(name);
+    return l != nullptr ? *l : unplaced_;
 }
 
 FontSpec MainWindow::fontFor(const std::string& name) const {

@@ -50,6 +50,7 @@ private:
     [[nodiscard]] QWidget* pageOf(QWidget* widget) const;
 
     LayoutTable layout_;
+    ControlLayout unplaced_;
     std::unique_ptr<Form> form_;
     QPixmap logo_;
     QTabWidget* tabs_ = nullptr;

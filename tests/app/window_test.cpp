@@ -90,6 +90,14 @@ private slots:
         }
     }
 
+    void everyControlHasItsPlaceInTheLayout() {
+        WindowRig rig;
+        const orvel::app::LayoutTable layout;
+        for (const auto& name : rig.controls().names()) {
+            QVERIFY2(layout.find(name) != nullptr, name.c_str());
+        }
+    }
+
     void widgetsSitInsideTheirParentControls() {
         WindowRig rig;
         const auto& controls = rig.controls();
