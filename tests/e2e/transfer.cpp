@@ -221,6 +221,25 @@ private slots:
         QVERIFY2(wrong.empty(), wrong.c_str());
     }
 
+    void theModuleAnswersAgainAfterThePortIsClosedMidStream() {
+        const QString file = moduleFile();
+        activate({QStringLiteral("--config"), file});
+        QVERIFY(rig->click("Button3"));
+        QVERIFY(rig->sim->waitForLog("command: scanner poll", 2000));
+        QVERIFY(rig->click("Button3")); // off: the module is still sending its sets
+        QVERIFY(rig->click("btnDesativar"));
+        QVERIFY(!rig->link.isOpen());
+        QTest::qWait(300);
+
+        QVERIFY(rig->click("btnAtivar"));
+        QVERIFY(rig->read());
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const auto expected = expectedTexts(sim::configFromMapFile(in.readAll().toStdString()));
+        const std::string wrong = mismatches(rig->form().controls, expected);
+        QVERIFY2(wrong.empty(), wrong.c_str());
+    }
+
     void anUnpluggedPortIsReportedAndClosed() {
         activate();
         QVERIFY(rig->read());
