@@ -10,7 +10,7 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES="build-essential cmake ccache pkg-config clang-14 libclang-rt-14-dev clang-format
   qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick"
+  xvfb xauth imagemagick fonts-liberation"
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
