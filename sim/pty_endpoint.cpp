@@ -80,7 +80,8 @@ PtyEndpoint::PtyEndpoint(const std::string& folder) {
     if (::openpty(&master_, &slave, nullptr, &raw, nullptr) != 0) {
         fail("cannot create a pseudo-terminal");
     }
-    terminal_ = ::ttyname(slave) != nullptr ? ::ttyname(slave) : "";
+    const char* name = ::ttyname(slave);
+    terminal_ = name != nullptr ? name : "";
     // Only the program holds the terminal; its closing is how we learn it left.
     ::close(slave);
     if (terminal_.empty()) {
