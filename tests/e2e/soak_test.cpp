@@ -8,6 +8,7 @@
 #include "sim_harness.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -21,15 +22,15 @@
 
 namespace orvel::e2e {
 
-namespace {
-
-const std::string kNoAnswer = "Módulo não responde";
-const std::string kScannerOn = "Desativar &Scanner";
-
 long envNumber(const char* name, long fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::strtol(value, nullptr, 10) : fallback;
 }
+
+namespace {
+
+const std::string kNoAnswer = "Módulo não responde";
+const std::string kScannerOn = "Desativar &Scanner";
 
 // Resident memory of this process in bytes.
 long residentBytes() {
@@ -390,5 +391,17 @@ private slots:
 
 } // namespace orvel::e2e
 
-QTEST_MAIN(orvel::e2e::Soak)
+// QTEST_MAIN, with the test function's time limit raised for a long soak.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT")) {
+        const long seconds = orvel::e2e::envNumber("ORVEL_SOAK_SECONDS", 25);
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((seconds + 300) * 1000));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    orvel::e2e::Soak test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "soak_test.moc"
