@@ -266,6 +266,13 @@ frames::ConfigPacket Upload::buildPacket(int number, const Prepared& p) const {
              program(p.probeCorrectionCode),
              read.integerByte("eSondaTemp")};
     } else if (number == 30) {
+        // No count yet (nothing read or sent, and a list text that is no item):
+        // the module would work its engine speed out with no cylinders.
+        if (p.cylinderCount < 1) {
+            form_.controls.focus("cbCilindros");
+            throw RefusedError(" Atenção ! !  Número de cilindros inválido: " +
+                               numtext::formatInteger(p.cylinderCount) + " ");
+        }
         d = {program(p.probeModeCode),        program(p.quickAccelSourceCode),
              read.tenthsByte("eBasico"),      read.integerByte("eGanho"),
              read.integerByte("eDecremento"), program(p.cylinderCount),

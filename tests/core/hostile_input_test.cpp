@@ -187,6 +187,20 @@ TEST_F(HostileInputTest, UnknownListTextsSendTheCodeTheListHadBefore) {
     }
 }
 
+TEST_F(HostileInputTest, NoCylinderCountYetRefusesTheUploadInsteadOfSendingZero) {
+    const std::string box = " Atenção ! !  Número de cilindros inválido: 0 ";
+    // A file put a text that is no item into the list before anything was read or sent.
+    setText("cbCilindros", "5");
+    expectUploadRefused(box);
+    EXPECT_EQ(form.controls.focused(), "cbCilindros");
+    // A module that reports no cylinders leaves the same gap.
+    link.feedFrame(25, {0, 0, 60, 5, 6, 130, 230, 0});
+    ASSERT_EQ(text("cbCilindros"), "0");
+    expectUploadRefused(box);
+    setText("cbCilindros", "4");
+    EXPECT_EQ(uploadedPacket(30)[5], 4);
+}
+
 TEST_F(HostileInputTest, TypingIntoAGuardedListIsRefusedAndTheCylinderListFallsBackToFour) {
     for (const char* list : {"cbTipoDistribuidor", "cbCilindros", "cbCombinacaoMapa"}) {
         SCOPED_TRACE(list);
