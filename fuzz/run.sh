@@ -56,8 +56,10 @@ for target in $targets; do
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
     cov=$(echo "$done_line" | sed -n 's/.*cov: \([0-9]*\).*/\1/p')
     ft=$(echo "$done_line" | sed -n 's/.*ft: \([0-9]*\).*/\1/p')
+    edges=$(sed -n 's/.*(\([0-9]*\) inline 8-bit counters).*/\1/p' "$log" | head -n 1)
     units=$(ls "$corpus" | wc -l)
-    echo "fuzz $target: $result (${seconds} s, ${execs:-?} executions, ${speed:-?}/s, cov ${cov:-?}, ft ${ft:-?}, corpus $units)"
+    echo "fuzz $target: $result (${seconds} s, ${execs:-?} executions, ${speed:-?}/s," \
+        "cov ${cov:-?} of ${edges:-?} edges, ft ${ft:-?}, corpus $units)"
     if [ "$result" = FAILED ]; then
         grep -E 'INVARIANT VIOLATED|ERROR: |SUMMARY: |runtime error' "$log" | head -n 5 || true
         echo "  log: $log; inputs kept in $build/artifacts/"
