@@ -97,10 +97,8 @@ private slots:
                    "btnAlterarMapas", "btnCarregar", "Button2", "btnSalvar", "Button1",
                    "btnConfigurarTps"},
                   true);
-        QCOMPARE(
-            rig.link.writes.back(),
-            std::vector<std::uint8_t>(frames::encodeCommand(frames::Command::UploadEnd).begin(),
-                                      frames::encodeCommand(frames::Command::UploadEnd).end()));
+        const auto end = frames::encodeCommand(frames::Command::UploadEnd);
+        QCOMPARE(rig.link.writes.back(), std::vector<std::uint8_t>(end.begin(), end.end()));
     }
 
     void scannerHidesTheSettingsTabAndLocksTransfers() {
