@@ -310,12 +310,14 @@ private slots:
         clock.start();
         const qint64 endMs = seconds * 1000;
         long residentAfterWarmUp = 0;
-        bool unplugged = false;
+        // The adapter is pulled out halfway, and every five minutes in a long run.
+        constexpr qint64 kUnplugEveryMs = 300'000;
+        qint64 nextUnplugMs = std::min(endMs / 2, kUnplugEveryMs);
         while (clock.elapsed() < endMs || figures.cycles < 3) {
             scannerSession();
-            if (!unplugged && clock.elapsed() > endMs / 2) {
+            if (clock.elapsed() > nextUnplugMs) {
                 unplugAndReconnect();
-                unplugged = true;
+                nextUnplugMs += kUnplugEveryMs;
             }
             if (pick(0, 2) != 0) {
                 upload();
