@@ -43,8 +43,9 @@ public:
     }
     [[nodiscard]] bool probe(const std::string& name) override { return name == "COM1"; }
 
+    // Bytes from the module; a closed port hears nothing.
     void feed(std::span<const std::uint8_t> bytes) {
-        if (onReceived) {
+        if (open_ && onReceived) {
             onReceived(bytes);
         }
     }

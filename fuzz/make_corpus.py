@@ -42,7 +42,7 @@ def scanner_set(layout="A"):
 
 
 def receiver_seeds():
-    # Header: state, three notification sizes, milliseconds per notification.
+    # Header: state, three notification sizes, milliseconds per notification, clicks.
     defaults = {
         1: [10, 10, 6, 6, 6, 6, 6, 6], 10: [35, 52, 58, 68, 74, 78, 80, 81],
         19: [45, 35, 25, 15, 5, 0, 0, 0], 20: [5, 4, 3, 2, 1, 0, 0, 0xFE],
@@ -72,7 +72,8 @@ def receiver_seeds():
         for name, stream in streams.items():
             sizes = [rng.choice([1, 5, 11, 12, 13, 24, 39]) for _ in range(3)]
             tick = rng.choice([0, 10, 50, 120, 255])
-            seeds[f"{state}-{name}"] = bytes([state] + sizes + [tick]) + stream
+            clicks = rng.choice([0, 0, 3, 17, 42, 200])
+            seeds[f"{state}-{name}"] = bytes([state] + sizes + [tick, clicks]) + stream
     return seeds
 
 

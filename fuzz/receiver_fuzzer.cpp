@@ -1,10 +1,12 @@
 // Hostile bytes from the module into a whole core, in any transfer state.
 //
-// Input: five header bytes, then the byte stream.
+// Input: six header bytes, then the byte stream.
 //   h0 % 5  the state the bytes arrive in: idle, download requested, upload
 //           running, scanner on, TPS calibration running
 //   h1..h3  notification sizes, 1..40 bytes, used in turn
 //   h4      milliseconds the clock moves after each notification (timers fire)
+//   h5      0, or a click every 1 + h5 % 8 notifications: scanner, read, send,
+//           close and open the port, in an order set by h5 / 8
 //
 // Checked after every notification: the configuration fields hold exactly what
 // an independent model of the download makes of the recognised frames (so a
@@ -32,7 +34,10 @@ namespace {
 
 enum class Start { Idle, DownloadRequested, UploadRunning, ScannerOn, TpsCalibration };
 constexpr int kStarts = 5;
-constexpr std::size_t kHeader = 5;
+constexpr std::size_t kHeader = 6;
+// Clicks the user may make while bytes come in.
+constexpr std::array<const char*, 6> kClicks{"Button3",      "btnLerDados", "btnEnvia",
+                                             "btnDesativar", "btnAtivar",   "Button3"};
 constexpr std::size_t kMaxNotification = 40;
 
 // The configuration fields' texts in map-file order.
@@ -164,6 +169,8 @@ public:
         return groups;
     }
     [[nodiscard]] std::size_t size() const { return held_.size(); }
+    // Opening the port empties the pending bytes.
+    void clear() { held_.clear(); }
 
 private:
     std::deque<std::uint8_t> held_;
@@ -228,6 +235,7 @@ void run(const std::uint8_t* data, std::size_t size) {
                                            1 + data[2] % kMaxNotification,
                                            1 + data[3] % kMaxNotification};
     const int tickMs = data[4];
+    const int clickEvery = data[5] == 0 ? 0 : 1 + data[5] % 8;
 
     Core core;
     auto& form = core.form;
@@ -248,7 +256,10 @@ void run(const std::uint8_t* data, std::size_t size) {
         const std::span<const std::uint8_t> chunk(data + at, length);
         at += length;
 
-        const auto groups = shadow.feed(chunk);
+        // A closed port delivers nothing.
+        const bool portOpen = core.link.isOpen();
+        const auto groups =
+            portOpen ? shadow.feed(chunk) : std::vector<std::optional<frames::ModuleFrame>>{};
         for (const auto& frame : groups) {
             if (frame && frames::isConfigurationId(frame->id)) {
                 bool layout = false;
@@ -268,7 +279,7 @@ void run(const std::uint8_t* data, std::size_t size) {
                 "the receiver holds a whole group after a notification");
         require(form.receiver.pendingSize() == shadow.size(),
                 "the receiver's pending bytes differ from the documented grouping");
-        if (heldBefore + length >= frames::kFrameSize) {
+        if (portOpen && heldBefore + length >= frames::kFrameSize) {
             require(form.state.frameReceived, "a group arrived but FrameReceived is not set");
         }
         if (!groups.empty()) {
@@ -290,6 +301,17 @@ void run(const std::uint8_t* data, std::size_t size) {
         core.clock.advance(tickMs);
         if (!fieldsAre(form, expected.fields())) {
             violated("a timer changed a configuration field");
+        }
+        if (clickEvery > 0 && (n + 1) % static_cast<std::size_t>(clickEvery) == 0) {
+            const std::size_t turn = n / static_cast<std::size_t>(clickEvery) + data[5] / 8U;
+            const bool wasOpen = core.link.isOpen();
+            (void)form.click(kClicks[turn % kClicks.size()]);
+            if (!wasOpen && core.link.isOpen()) {
+                shadow.clear();
+            }
+            if (!fieldsAre(form, expected.fields())) {
+                violated("a click changed a configuration field");
+            }
         }
     }
     dryRunUpload(form);
