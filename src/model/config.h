@@ -23,7 +23,8 @@ struct Parameter {
 inline constexpr int kMapRows = 9;
 inline constexpr int kMapColumns = 8;
 inline constexpr int kMapCells = 72;
-inline constexpr std::array<int, kMapRows> kRowRpm{500, 900, 1800, 2700, 3600, 4500, 5400, 6300, 7200};
+inline constexpr std::array<int, kMapRows> kRowRpm{500,  900,  1800, 2700, 3600,
+                                                   4500, 5400, 6300, 7200};
 inline constexpr std::array<int, 8> kTemperatures{0, 15, 30, 45, 60, 75, 90, 105};
 
 [[nodiscard]] std::string ignitionKey(int cell);  // "e<n>"
