@@ -300,8 +300,11 @@ private slots:
         window = std::make_unique<app::MainWindow>(link, link, timers, dialogs);
         window->show();
         activate();
+        // The buttons lock only with the first frame: the read has ended when its
+        // waiting panel is gone again.
         QVERIFY(form().click("btnLerDados"));
-        QVERIFY(waitUntil([this] { return form().controls.enabled("btnLerDados"); }, 3000));
+        QVERIFY(waitUntil([this] { return !form().controls.visible("Panel1"); }, 3000));
+        QVERIFY(sim->waitForLog("command: read configuration", 2000));
         for (const auto& key : transferredKeys()) {
             moduleTexts[key] = text(key);
         }
