@@ -42,8 +42,8 @@ class CountingDialogs : public orvel::Dialogs {
 public:
     void message(const std::string& text) override { note("message", text); }
     void error(const std::string& text) override { note("error", text); }
-    std::optional<std::string> saveFileName(const orvel::FileDialogSpec&) override { return {}; }
-    std::optional<std::string> openFileName(const orvel::FileDialogSpec&) override { return {}; }
+    std::optional<std::string> saveFileName(const orvel::FileDialogOptions&) override { return {}; }
+    std::optional<std::string> openFileName(const orvel::FileDialogOptions&) override { return {}; }
     int boxes = 0;
 
 private:

@@ -34,10 +34,10 @@ class SilentDialogs : public orvel::Dialogs {
 public:
     void message(const std::string&) override {}
     void error(const std::string&) override {}
-    std::optional<std::string> saveFileName(const orvel::FileDialogSpec&) override {
+    std::optional<std::string> saveFileName(const orvel::FileDialogOptions&) override {
         return std::nullopt;
     }
-    std::optional<std::string> openFileName(const orvel::FileDialogSpec&) override {
+    std::optional<std::string> openFileName(const orvel::FileDialogOptions&) override {
         return std::nullopt;
     }
 };

@@ -65,8 +65,8 @@ public:
         ++errors;
         lastError = text;
     }
-    std::optional<std::string> saveFileName(const FileDialogSpec&) override { return saveName; }
-    std::optional<std::string> openFileName(const FileDialogSpec&) override { return openName; }
+    std::optional<std::string> saveFileName(const FileDialogOptions&) override { return saveName; }
+    std::optional<std::string> openFileName(const FileDialogOptions&) override { return openName; }
 
     int messages = 0;
     int errors = 0;

@@ -98,14 +98,14 @@ QColor toQColor(Rgb rgb) {
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-QFont fontOf(const FontSpec& spec, const QFont& inherited) {
-    if (spec.family == FontFamily::Inherit) {
+QFont fontOf(const FontStyle& style, const QFont& inherited) {
+    if (style.family == FontFamily::Inherit) {
         return inherited;
     }
     QFont font;
     // Metric-compatible faces first, then faces of about the same width, so that
     // captions fit the fixed geometry.
-    if (spec.family == FontFamily::Arial) {
+    if (style.family == FontFamily::Arial) {
         font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                           QStringLiteral("Arimo"), QStringLiteral("Helvetica"),
                           QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
@@ -115,8 +115,8 @@ QFont fontOf(const FontSpec& spec, const QFont& inherited) {
                           QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     }
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(spec.pixelSize);
-    font.setBold(spec.bold);
+    font.setPixelSize(style.pixelSize);
+    font.setBold(style.bold);
     return font;
 }
 

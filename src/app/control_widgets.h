@@ -9,7 +9,7 @@
 
 namespace orvel::app {
 
-[[nodiscard]] QFont fontOf(const FontSpec& spec, const QFont& inherited);
+[[nodiscard]] QFont fontOf(const FontStyle& style, const QFont& inherited);
 
 // A widget of the Qt class that shows a control of this kind: QTabWidget, QGroupBox,
 // QLabel (labels, panels, pictures), QLineEdit, QComboBox (editable), QPushButton,

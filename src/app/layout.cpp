@@ -7,16 +7,16 @@ namespace orvel::app {
 
 namespace {
 
-constexpr FontSpec kWindowFont{FontFamily::SansSerif, 11, false};
-constexpr FontSpec kTabFont{FontFamily::Arial, 13, false};
-constexpr FontSpec kMapPageFont{FontFamily::Arial, 13, true};
-constexpr FontSpec kLargeDisplay{FontFamily::Arial, 64, true};
-constexpr FontSpec kMediumDisplay{FontFamily::Arial, 29, true};
-constexpr FontSpec kSmallDisplay{FontFamily::Arial, 19, true};
-constexpr FontSpec kCellFont{FontFamily::Arial, 16, true};
-constexpr FontSpec kWaitFont{FontFamily::Arial, 29, false};
-constexpr FontSpec kPlainArial13{FontFamily::Arial, 13, false};
-constexpr FontSpec kPlainArial11{FontFamily::Arial, 11, false};
+constexpr FontStyle kWindowFont{FontFamily::SansSerif, 11, false};
+constexpr FontStyle kTabFont{FontFamily::Arial, 13, false};
+constexpr FontStyle kMapPageFont{FontFamily::Arial, 13, true};
+constexpr FontStyle kLargeDisplay{FontFamily::Arial, 64, true};
+constexpr FontStyle kMediumDisplay{FontFamily::Arial, 29, true};
+constexpr FontStyle kSmallDisplay{FontFamily::Arial, 19, true};
+constexpr FontStyle kCellFont{FontFamily::Arial, 16, true};
+constexpr FontStyle kWaitFont{FontFamily::Arial, 29, false};
+constexpr FontStyle kPlainArial13{FontFamily::Arial, 13, false};
+constexpr FontStyle kPlainArial11{FontFamily::Arial, 11, false};
 
 constexpr Qt::Alignment kCentred = Qt::AlignCenter;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
@@ -71,7 +71,7 @@ void LayoutTable::mapsPage() {
     struct Display {
         const char* name;
         QRect geometry;
-        FontSpec font;
+        FontStyle font;
     };
     const std::array<Display, 13> displays{{
         {"ePresAtm", {75, 41, 85, 32}, kMediumDisplay},
@@ -148,7 +148,7 @@ void LayoutTable::mapsPage() {
         auto& l = put(i.name, i.geometry);
         l.readOnly = true;
         l.tabStop = false;
-        l.font = FontSpec{FontFamily::Arial, 11, true};
+        l.font = FontStyle{FontFamily::Arial, 11, true};
     }
     put("lblColunaTps", {22, 92, 100, 16});
     put("lblValorMap", {22, 134, 100, 16});

@@ -15,7 +15,7 @@ enum class FontFamily {
     SansSerif, // the window's default face
 };
 
-struct FontSpec {
+struct FontStyle {
     FontFamily family = FontFamily::Inherit;
     int pixelSize = 0;
     bool bold = false;
@@ -27,7 +27,7 @@ enum class Stacking { Normal, Bottom, Top };
 // How one control is drawn: everything the control store does not hold.
 struct ControlLayout {
     QRect geometry; // relative to the parent's client area
-    FontSpec font;
+    FontStyle font;
     bool readOnly = false;
     bool tabStop = true;
     bool vertical = false; // bars

@@ -94,7 +94,7 @@ const ControlLayout& MainWindow::layoutOf(const std::string& name) const {
     return l != nullptr ? *l : unplaced_;
 }
 
-FontSpec MainWindow::fontFor(const std::string& name) const {
+FontStyle MainWindow::fontFor(const std::string& name) const {
     for (std::string n = name; !n.empty(); n = form_->controls.get(n).parent) {
         if (const auto& l = layoutOf(n); l.font.family != FontFamily::Inherit) {
             return l.font;

@@ -46,7 +46,7 @@ private:
     void userEditedText(const std::string& name, const QString& text);
     [[nodiscard]] const ControlLayout& layoutOf(const std::string& name) const;
     // The control's own font, or the nearest enclosing control's.
-    [[nodiscard]] FontSpec fontFor(const std::string& name) const;
+    [[nodiscard]] FontStyle fontFor(const std::string& name) const;
     [[nodiscard]] QWidget* pageOf(QWidget* widget) const;
 
     LayoutTable layout_;

@@ -69,16 +69,16 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text) {
     box.exec();
 }
 
-std::optional<std::string> runFileDialog(QWidget* parent, const FileDialogSpec& spec,
+std::optional<std::string> runFileDialog(QWidget* parent, const FileDialogOptions& options,
                                          QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, QString(), QString::fromStdString(spec.initialDir));
+    QFileDialog dialog(parent, QString(), QString::fromStdString(options.initialDir));
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                        : QFileDialog::ExistingFile);
-    dialog.setNameFilters(nameFilters(spec.filter));
-    dialog.setDefaultSuffix(defaultSuffix(spec.defaultExt));
-    if (!spec.fileName.empty()) {
-        dialog.selectFile(QString::fromStdString(spec.fileName));
+    dialog.setNameFilters(nameFilters(options.filter));
+    dialog.setDefaultSuffix(defaultSuffix(options.defaultExt));
+    if (!options.fileName.empty()) {
+        dialog.selectFile(QString::fromStdString(options.fileName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -101,12 +101,12 @@ void QtDialogs::error(const std::string& text) {
     showBox(parent_, QMessageBox::Critical, text);
 }
 
-std::optional<std::string> QtDialogs::saveFileName(const FileDialogSpec& spec) {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
+std::optional<std::string> QtDialogs::saveFileName(const FileDialogOptions& options) {
+    return runFileDialog(parent_, options, QFileDialog::AcceptSave);
 }
 
-std::optional<std::string> QtDialogs::openFileName(const FileDialogSpec& spec) {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptOpen);
+std::optional<std::string> QtDialogs::openFileName(const FileDialogOptions& options) {
+    return runFileDialog(parent_, options, QFileDialog::AcceptOpen);
 }
 
 QStringList nameFilters(const std::string& filter) {

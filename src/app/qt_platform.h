@@ -21,8 +21,10 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     void message(const std::string& text) override;
     void error(const std::string& text) override;
-    [[nodiscard]] std::optional<std::string> saveFileName(const FileDialogSpec& spec) override;
-    [[nodiscard]] std::optional<std::string> openFileName(const FileDialogSpec& spec) override;
+    [[nodiscard]] std::optional<std::string>
+    saveFileName(const FileDialogOptions& options) override;
+    [[nodiscard]] std::optional<std::string>
+    openFileName(const FileDialogOptions& options) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -11,7 +11,7 @@
 namespace orvel {
 
 // The serial port as the core sees it. Implementations: QtSerialLink (real
-// port), FakeLink (tests). open/write throw PortError with the spec'd texts.
+// port), FakeLink (tests). open/write throw PortError with the port layer's texts.
 class SerialLink {
 public:
     virtual ~SerialLink() = default;
@@ -53,7 +53,7 @@ public:
     [[nodiscard]] virtual std::unique_ptr<Timer> createTimer(const std::string& name) = 0;
 };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     std::string name;       // "sdSalvar" / "odCarregar"
     std::string filter;     // "Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*"
     std::string defaultExt; // "*.txt"
@@ -70,8 +70,10 @@ public:
     virtual void message(const std::string& text) = 0;
     // Error box with the error icon and one OK button, titled "Orvel".
     virtual void error(const std::string& text) = 0;
-    [[nodiscard]] virtual std::optional<std::string> saveFileName(const FileDialogSpec& spec) = 0;
-    [[nodiscard]] virtual std::optional<std::string> openFileName(const FileDialogSpec& spec) = 0;
+    [[nodiscard]] virtual std::optional<std::string>
+    saveFileName(const FileDialogOptions& options) = 0;
+    [[nodiscard]] virtual std::optional<std::string>
+    openFileName(const FileDialogOptions& options) = 0;
 };
 
 } // namespace orvel

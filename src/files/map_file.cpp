@@ -254,12 +254,13 @@ std::string readFile(const std::string& name) {
 
 } // namespace
 
-FileDialogSpec MapFileHandler::dialogSpec(const char* name, const std::string& lastName) const {
-    return FileDialogSpec{name, kFilter, "*.txt", mapfile::initialFolder(), lastName};
+FileDialogOptions MapFileHandler::dialogOptions(const char* name,
+                                                const std::string& lastName) const {
+    return FileDialogOptions{name, kFilter, "*.txt", mapfile::initialFolder(), lastName};
 }
 
 void MapFileHandler::btnSalvarClick() {
-    const auto name = form_.dialogs.saveFileName(dialogSpec("sdSalvar", lastSaveName_));
+    const auto name = form_.dialogs.saveFileName(dialogOptions("sdSalvar", lastSaveName_));
     if (!name) {
         return;
     }
@@ -305,7 +306,7 @@ void MapFileHandler::btnSalvarClick() {
 }
 
 void MapFileHandler::btnCarregarClick() {
-    const auto name = form_.dialogs.openFileName(dialogSpec("odCarregar", lastOpenName_));
+    const auto name = form_.dialogs.openFileName(dialogOptions("odCarregar", lastOpenName_));
     if (!name) {
         return;
     }

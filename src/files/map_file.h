@@ -10,7 +10,7 @@ namespace orvel {
 
 class Form;
 class ControlStore;
-struct FileDialogSpec;
+struct FileDialogOptions;
 
 namespace mapfile {
 
@@ -45,7 +45,8 @@ public:
     void btnCarregarClick();
 
 private:
-    [[nodiscard]] FileDialogSpec dialogSpec(const char* name, const std::string& lastName) const;
+    [[nodiscard]] FileDialogOptions dialogOptions(const char* name,
+                                                  const std::string& lastName) const;
 
     Form& form_;
     // Each dialog offers the file last chosen with it during the run.

@@ -46,8 +46,8 @@ class RecordingDialogs : public Dialogs {
 public:
     void message(const std::string& text) override { show("M:" + text); }
     void error(const std::string& text) override { show("E:" + text); }
-    std::optional<std::string> saveFileName(const FileDialogSpec&) override { return {}; }
-    std::optional<std::string> openFileName(const FileDialogSpec&) override { return {}; }
+    std::optional<std::string> saveFileName(const FileDialogOptions&) override { return {}; }
+    std::optional<std::string> openFileName(const FileDialogOptions&) override { return {}; }
 
     std::vector<std::string> shown;
     std::function<void()> whileOpen;

@@ -48,11 +48,11 @@ public:
 
     void message(const std::string& text) override { take("M:" + text, false); }
     void error(const std::string& text) override { take("E:" + text, true); }
-    std::optional<std::string> saveFileName(const FileDialogSpec&) override {
+    std::optional<std::string> saveFileName(const FileDialogOptions&) override {
         unexpected.push_back("save dialog");
         return std::nullopt;
     }
-    std::optional<std::string> openFileName(const FileDialogSpec&) override {
+    std::optional<std::string> openFileName(const FileDialogOptions&) override {
         unexpected.push_back("open dialog");
         return std::nullopt;
     }

@@ -64,11 +64,11 @@ public:
         }
         unexpected.push_back("error: " + text);
     }
-    std::optional<std::string> saveFileName(const FileDialogSpec&) override {
+    std::optional<std::string> saveFileName(const FileDialogOptions&) override {
         unexpected.emplace_back("save dialog");
         return std::nullopt;
     }
-    std::optional<std::string> openFileName(const FileDialogSpec&) override {
+    std::optional<std::string> openFileName(const FileDialogOptions&) override {
         unexpected.emplace_back("open dialog");
         return std::nullopt;
     }

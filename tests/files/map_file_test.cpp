@@ -99,25 +99,26 @@ TEST_F(MapFileTest, SavingRightAfterStartWritesTheDefaultsLine) {
 TEST_F(MapFileTest, DialogsOfferTheFilterFolderAndTheirOwnLastFileName) {
     const auto first = path("a.txt");
     save(first);
-    ASSERT_TRUE(dialogs.lastSpec);
-    EXPECT_EQ(dialogs.lastSpec->name, "sdSalvar");
-    EXPECT_EQ(dialogs.lastSpec->filter, "Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*");
-    EXPECT_EQ(dialogs.lastSpec->defaultExt, "*.txt");
-    EXPECT_EQ(dialogs.lastSpec->initialDir, mapfile::initialFolder());
-    EXPECT_EQ(dialogs.lastSpec->fileName, "");
+    ASSERT_TRUE(dialogs.lastOptions);
+    EXPECT_EQ(dialogs.lastOptions->name, "sdSalvar");
+    EXPECT_EQ(dialogs.lastOptions->filter,
+              "Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*");
+    EXPECT_EQ(dialogs.lastOptions->defaultExt, "*.txt");
+    EXPECT_EQ(dialogs.lastOptions->initialDir, mapfile::initialFolder());
+    EXPECT_EQ(dialogs.lastOptions->fileName, "");
 
     save(path("b.txt"));
-    EXPECT_EQ(dialogs.lastSpec->fileName, first);
+    EXPECT_EQ(dialogs.lastOptions->fileName, first);
 
     // The open dialog keeps its own name; a cancelled one keeps the last.
     dialogs.expectOpen(std::nullopt);
     form.click("Button2");
-    EXPECT_EQ(dialogs.lastSpec->name, "odCarregar");
-    EXPECT_EQ(dialogs.lastSpec->fileName, "");
+    EXPECT_EQ(dialogs.lastOptions->name, "odCarregar");
+    EXPECT_EQ(dialogs.lastOptions->fileName, "");
     load(first);
     dialogs.expectOpen(std::nullopt);
     form.click("btnCarregar");
-    EXPECT_EQ(dialogs.lastSpec->fileName, first);
+    EXPECT_EQ(dialogs.lastOptions->fileName, first);
 }
 
 TEST_F(MapFileTest, InitialFolderIsTheProgramFolderInHomeWhenItExists) {

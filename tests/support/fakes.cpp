@@ -97,14 +97,14 @@ void ScriptedDialogs::error(const std::string& text) {
     }
 }
 
-std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogSpec& spec) {
-    lastSpec = spec;
-    return next(Kind::Save, spec.name).fileName;
+std::optional<std::string> ScriptedDialogs::saveFileName(const FileDialogOptions& options) {
+    lastOptions = options;
+    return next(Kind::Save, options.name).fileName;
 }
 
-std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogSpec& spec) {
-    lastSpec = spec;
-    return next(Kind::Open, spec.name).fileName;
+std::optional<std::string> ScriptedDialogs::openFileName(const FileDialogOptions& options) {
+    lastOptions = options;
+    return next(Kind::Open, options.name).fileName;
 }
 
 CoreTest::CoreTest() : form(link, link, clock, dialogs) {

@@ -63,12 +63,12 @@ public:
 
     void message(const std::string& text) override;
     void error(const std::string& text) override;
-    std::optional<std::string> saveFileName(const FileDialogSpec& spec) override;
-    std::optional<std::string> openFileName(const FileDialogSpec& spec) override;
+    std::optional<std::string> saveFileName(const FileDialogOptions& options) override;
+    std::optional<std::string> openFileName(const FileDialogOptions& options) override;
 
     [[nodiscard]] bool done() const { return steps_.empty(); }
     std::vector<std::string> shown; // every box text in order ("E:" prefix for errors)
-    std::optional<FileDialogSpec> lastSpec;
+    std::optional<FileDialogOptions> lastOptions;
 
 private:
     Step next(Kind kind, const std::string& text);
