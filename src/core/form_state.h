@@ -6,15 +6,13 @@
 
 namespace orvel {
 
-// The named flags and values that live beside the window's fields.
-struct FormState {
-    // Serial link
-    bool portActive = false;
-
-    // Download, upload and option codes
-    std::uint16_t uploadTick = 0;
-    // The last upload sent its end command (not stopped by a failure).
-    bool uploadCompleted = false;
+// The values an upload click prepares from the fields and packets 19..32 send.
+// A download also sets the cylinder count.
+struct UploadValues {
+    std::array<std::int8_t, 22> tiCorrectionTable{};
+    std::array<std::int8_t, 22> igCorrectionTable{};
+    std::array<std::int8_t, 22> mlCorrectionTable{};
+    std::array<std::int8_t, 10> atmCorrectionTable{};
     int cylinderCount = 0; // 0 until a configuration has been read or sent
     int probeCorrectionCode = 5;
     int mapCombinationCode = 0;
@@ -23,10 +21,17 @@ struct FormState {
     int probeTypeCode = 0;
     int distributorCode = 0;
     int fanCorrectionTenths = 0;
-    std::array<std::int8_t, 22> tiCorrectionTable{};
-    std::array<std::int8_t, 22> igCorrectionTable{};
-    std::array<std::int8_t, 22> mlCorrectionTable{};
-    std::array<std::int8_t, 10> atmCorrectionTable{};
+};
+
+// The named flags and values that live beside the window's fields.
+struct FormState : UploadValues {
+    // Serial link
+    bool portActive = false;
+
+    // Upload pace
+    std::uint16_t uploadTick = 0;
+    // The last upload sent its end command (not stopped by a failure).
+    bool uploadCompleted = false;
 
     // TPS end points (part of the configuration, not field texts)
     int tpsClosedValue = 130;

@@ -99,13 +99,13 @@ std::uint8_t wire(std::int8_t value) {
 } // namespace
 
 void Upload::btnEnviaClick() {
-    const Prepared values = prepare();
+    const UploadValues values = prepare();
     // Every value is checked before anything is shown or sent: an upload that
     // stops half-way would leave the module with a mixed configuration.
     for (int k = frames::kFirstPacket; k <= frames::kLastPacket; ++k) {
         (void)buildPacket(k, values);
     }
-    commit(values);
+    static_cast<UploadValues&>(form_.state) = values;
 
     auto& c = form_.controls;
     if (form_.timerTps->tag == 0) {
@@ -159,31 +159,33 @@ void Upload::Timer2Timer() {
 }
 
 frames::ConfigPacket Upload::buildPacket(int number) const {
-    return buildPacket(number, prepared());
+    return buildPacket(number, form_.state);
 }
 
-Upload::Prepared Upload::prepare() const {
+UploadValues Upload::prepare() const {
     const FieldReader read(form_.controls);
-    Prepared p = prepared();
+    // Unknown list texts keep the codes of the last click.
+    UploadValues p = static_cast<const UploadValues&>(form_.state);
     p.fanCorrectionTenths = read.tenths("emSCorrecaoEletro");
 
     auto enter = [&](auto& table, std::size_t point, std::string_view key) {
         table[point] = read.signedByte(read.integer(key), key);
     };
-    std::array<std::array<std::int8_t, 22>*, 3> tables{&p.ti, &p.ig, &p.ml};
-    for (std::size_t row = 0; row < kCorrectionRows.size(); ++row) {
+    auto enterRow = [&](std::array<std::int8_t, 22>& table, std::string_view row) {
         for (int column = 0; column < 8; ++column) {
-            enter(*tables[row], 3 * static_cast<std::size_t>(column),
-                  config::correctionKey(kCorrectionRows[row], column));
+            enter(table, 3 * static_cast<std::size_t>(column), config::correctionKey(row, column));
         }
-    }
+    };
+    enterRow(p.tiCorrectionTable, kCorrectionRows[0]);
+    enterRow(p.igCorrectionTable, kCorrectionRows[1]);
+    enterRow(p.mlCorrectionTable, kCorrectionRows[2]);
     for (std::size_t i = 0; i < config::kPressureKeys.size(); ++i) {
-        enter(p.atm, 3 * i, config::kPressureKeys[i]);
+        enter(p.atmCorrectionTable, 3 * i, config::kPressureKeys[i]);
     }
-    interpolate(p.ti);
-    interpolate(p.ig);
-    interpolate(p.ml);
-    interpolate(p.atm);
+    interpolate(p.tiCorrectionTable);
+    interpolate(p.igCorrectionTable);
+    interpolate(p.mlCorrectionTable);
+    interpolate(p.atmCorrectionTable);
 
     const auto& c = form_.controls;
     setCode(p.probeCorrectionCode, "cbSondaCorrecao", c);
@@ -196,41 +198,7 @@ Upload::Prepared Upload::prepare() const {
     return p;
 }
 
-Upload::Prepared Upload::prepared() const {
-    const auto& s = form_.state;
-    Prepared p;
-    p.ti = s.tiCorrectionTable;
-    p.ig = s.igCorrectionTable;
-    p.ml = s.mlCorrectionTable;
-    p.atm = s.atmCorrectionTable;
-    p.fanCorrectionTenths = s.fanCorrectionTenths;
-    p.probeCorrectionCode = s.probeCorrectionCode;
-    p.mapCombinationCode = s.mapCombinationCode;
-    p.quickAccelSourceCode = s.quickAccelSourceCode;
-    p.probeModeCode = s.probeModeCode;
-    p.probeTypeCode = s.probeTypeCode;
-    p.cylinderCount = s.cylinderCount;
-    p.distributorCode = s.distributorCode;
-    return p;
-}
-
-void Upload::commit(const Prepared& p) {
-    auto& s = form_.state;
-    s.tiCorrectionTable = p.ti;
-    s.igCorrectionTable = p.ig;
-    s.mlCorrectionTable = p.ml;
-    s.atmCorrectionTable = p.atm;
-    s.fanCorrectionTenths = p.fanCorrectionTenths;
-    s.probeCorrectionCode = p.probeCorrectionCode;
-    s.mapCombinationCode = p.mapCombinationCode;
-    s.quickAccelSourceCode = p.quickAccelSourceCode;
-    s.probeModeCode = p.probeModeCode;
-    s.probeTypeCode = p.probeTypeCode;
-    s.cylinderCount = p.cylinderCount;
-    s.distributorCode = p.distributorCode;
-}
-
-frames::ConfigPacket Upload::buildPacket(int number, const Prepared& p) const {
+frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) const {
     const FieldReader read(form_.controls);
     const auto& s = form_.state;
     frames::ConfigPacket packet{static_cast<std::uint8_t>(number), {}};
@@ -247,24 +215,22 @@ frames::ConfigPacket Upload::buildPacket(int number, const Prepared& p) const {
             d[i] = read.tenthsByte(config::injectionKey(8 * (number - 10) + i));
         }
     } else if (number >= 19 && number <= 27) {
-        const auto& table = number <= 21 ? p.ti : number <= 24 ? p.ig : p.ml;
+        const auto& table = number <= 21   ? p.tiCorrectionTable
+                            : number <= 24 ? p.igCorrectionTable
+                                           : p.mlCorrectionTable;
         const std::size_t first = 8 * static_cast<std::size_t>((number - 19) % 3);
         for (std::size_t i = 0; i < 8 && first + i < table.size(); ++i) {
             d[i] = wire(table[first + i]);
         }
     } else if (number == 28) {
         for (std::size_t i = 0; i < 8; ++i) {
-            d[i] = wire(p.atm[i]);
+            d[i] = wire(p.atmCorrectionTable[i]);
         }
     } else if (number == 29) {
-        d = {wire(p.atm[8]),
-             wire(p.atm[9]),
-             read.integerByte("eSondaLenta", 10),
-             read.integerByte("eSondaParcial", 10),
-             read.integerByte("eSondaPlena", 10),
-             program(p.probeTypeCode),
-             program(p.probeCorrectionCode),
-             read.integerByte("eSondaTemp")};
+        d = {wire(p.atmCorrectionTable[8]),       wire(p.atmCorrectionTable[9]),
+             read.integerByte("eSondaLenta", 10), read.integerByte("eSondaParcial", 10),
+             read.integerByte("eSondaPlena", 10), program(p.probeTypeCode),
+             program(p.probeCorrectionCode),      read.integerByte("eSondaTemp")};
     } else if (number == 30) {
         // No count yet (nothing read or sent, and a list text that is no item):
         // the module would work its engine speed out with no cylinders.
