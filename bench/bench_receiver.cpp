@@ -1,7 +1,7 @@
 // Frames per second through the receiver and its handlers on the headless core,
 // against a baseline of bare group decoding over the same bytes.
 
-#include "core/form.h"
+#include "form/form.h"
 #include "core/manual_clock.h"
 #include "link/frame_receiver.h"
 #include "link/frames.h"

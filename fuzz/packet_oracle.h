@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/errors.h"
-#include "core/form.h"
+#include "form/form.h"
 #include "fuzz_support.h"
 #include "link/frames.h"
 #include "model/config.h"

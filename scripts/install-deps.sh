@@ -10,6 +10,9 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES="build-essential cmake ccache pkg-config clang-14 libclang-rt-14-dev clang-format
   qt6-base-dev qt6-serialport-dev libgl-dev libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-charts-dev qt6-datavisualization-dev libqt6opengl6-dev qt6-declarative-dev
+  libgl1-mesa-dri qt6-translations-l10n
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file
   xvfb xauth imagemagick fonts-liberation"
 missing=""
 for p in $PACKAGES; do

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/layout.h"
-#include "core/form.h"
+#include "form/form.h"
 #include "core/platform.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "link/frame_receiver.h"
 
-#include "core/form.h"
+#include "form/form.h"
 
 namespace orvel {
 

@@ -1,7 +1,7 @@
 #include "link/serial_port_controller.h"
 
 #include "core/errors.h"
-#include "core/form.h"
+#include "form/form.h"
 #include "link/port_list.h"
 
 #include <utility>

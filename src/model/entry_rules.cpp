@@ -1,6 +1,6 @@
 #include "model/entry_rules.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/number_text.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "tools/calibrator.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
 

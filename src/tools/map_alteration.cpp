@@ -1,6 +1,6 @@
 #include "tools/map_alteration.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "tools/map_arithmetic.h"

@@ -1,6 +1,6 @@
 #include "tools/tps_calibration.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/number_text.h"
 
 namespace orvel {

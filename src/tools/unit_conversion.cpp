@@ -1,6 +1,6 @@
 #include "tools/unit_conversion.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "tools/map_arithmetic.h"

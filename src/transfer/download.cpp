@@ -1,6 +1,6 @@
 #include "transfer/download.h"
 
-#include "core/form.h"
+#include "form/form.h"
 #include "model/config.h"
 #include "model/entry_rules.h"
 #include "model/number_text.h"

@@ -1,7 +1,7 @@
 #include "transfer/upload.h"
 
 #include "core/errors.h"
-#include "core/form.h"
+#include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/form_state.h"
+#include "form/form_state.h"
 #include "link/frames.h"
 
 #include <array>

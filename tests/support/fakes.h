@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/form.h"
+#include "form/form.h"
 #include "core/manual_clock.h"
 #include "core/platform.h"
 #include "link/frames.h"

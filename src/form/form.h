@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "core/form_state.h"
+#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
 #include "link/frame_receiver.h"

@@ -1,4 +1,4 @@
-#include "core/form.h"
+#include "form/form.h"
 
 #include "core/errors.h"
 #include "model/form_definition.h"
