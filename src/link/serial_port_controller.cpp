@@ -63,6 +63,7 @@ void SerialPortController::closePort() {
     // Timer1 may still owe the scanner's stop command; with the port gone it
     // would only fail, so it stops with the port.
     form_.timer1->setEnabled(false);
+    form_.download.abandon();
     form_.link.close();
     if (std::exchange(open_, false)) {
         ComPort1AfterClose();

@@ -52,6 +52,12 @@ void TpsCalibration::TimerTPSTimer() {
         checkClosedReading();
         break;
     case kUploadTick:
+        // An upload the user started runs to its end first: starting over would
+        // leave the module half a configuration without an end command.
+        if (form_.timer2->enabled()) {
+            --st.tpsCalibrationTick;
+            break;
+        }
         // Sending the previous open point as if it were new would report a
         // calibration that never happened.
         if (st.tpsCalibrationFrameCount < kOpenFrame) {

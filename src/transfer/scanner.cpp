@@ -62,6 +62,7 @@ void Scanner::Button3Click() {
 }
 
 void Scanner::switchOn() {
+    form_.download.abandon();
     auto& c = form_.controls;
     c.setTabVisible("TabSheet2", false);
     c.setVisible("GroupBox3", false);

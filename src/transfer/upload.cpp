@@ -106,6 +106,7 @@ void Upload::btnEnviaClick() {
         (void)buildPacket(k, values);
     }
     static_cast<UploadValues&>(form_.state) = values;
+    form_.download.abandon();
 
     auto& c = form_.controls;
     if (form_.timerTps->tag == 0) {

@@ -127,6 +127,33 @@ TEST_F(TpsCalibrationTest, CompletionLeavesTheScannerOnEvenIfTheUserStartedItMea
     EXPECT_TRUE(scannerOn());
 }
 
+TEST_F(TpsCalibrationTest, AnUploadTheUserStartedFinishesBeforeTheProcedureSendsItsOwn) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    takeWrites();
+    clock.advance(3400);
+    ASSERT_TRUE(form.click("btnEnvia")); // just before tick 11
+    dialogs.expectMessage(kT5);
+    clock.advance(5500);
+    const auto sent = takeWrites();
+    std::vector<int> numbers;
+    for (const auto& w : sent) {
+        numbers.push_back(w.size() == frames::kPacketSize ? w[0] : w[1]);
+    }
+    std::vector<int> whole;
+    for (int k = 1; k <= 32; ++k) {
+        whole.push_back(k);
+    }
+    whole.push_back(0x48);
+    std::vector<int> twice = whole;
+    twice.insert(twice.end(), whole.begin(), whole.end());
+    // The scanner's commands are left out.
+    std::erase_if(numbers, [](int n) { return n == 0x7F || n == 0xD9; });
+    EXPECT_EQ(numbers, twice);
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
