@@ -64,8 +64,9 @@ void TpsCalibration::TimerTPSTimer() {
             cancel();
             break;
         }
+        st.tpsUploadCompleted = false;
         try {
-            form_.upload.btnEnviaClick();
+            form_.upload.startForTpsCalibration();
         } catch (...) {
             // Nothing was sent, so the procedure must not go on to report success.
             cancel();
@@ -73,8 +74,15 @@ void TpsCalibration::TimerTPSTimer() {
         }
         break;
     case kFinishTick:
-        // An upload stopped by a failure told the module nothing complete.
-        if (!st.uploadCompleted) {
+        // The scanner that the completion starts would poll between the packets
+        // of an upload the user started meanwhile.
+        if (form_.timer2->enabled()) {
+            --st.tpsCalibrationTick;
+            break;
+        }
+        // Its own upload stopped by a failure told the module nothing complete;
+        // an upload the user sent afterwards changes nothing about that.
+        if (!st.tpsUploadCompleted) {
             cancel();
             break;
         }

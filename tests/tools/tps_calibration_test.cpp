@@ -154,6 +154,19 @@ TEST_F(TpsCalibrationTest, AnUploadTheUserStartedFinishesBeforeTheProcedureSends
     EXPECT_EQ(numbers, twice);
 }
 
+TEST_F(TpsCalibrationTest, AnUploadAfterItsOwnLeavesTheProcedureComplete) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    clock.advance(5500); // its own upload has ended
+    ASSERT_TRUE(form.click("btnEnvia"));
+    dialogs.expectMessage(kT5);
+    clock.advance(3000);
+    EXPECT_EQ(text("Label54"), "4,39882697947214");
+    EXPECT_TRUE(scannerOn()) << "started once the user's upload was out";
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
