@@ -91,8 +91,7 @@ void SerialPortController::stopTransfers() {
     form_.timer1->setEnabled(false);
     form_.timer2->setEnabled(false);
     form_.downloadTimeout->setEnabled(false);
-    form_.timerTps->setEnabled(false);
-    form_.timerTps->tag = 0;
+    form_.tps.endWithThePort();
     c.setVisible({"pnAguarde", "Panel1"}, false);
     if (transferRan) {
         c.setEnabled({"btnSalvar", "btnCarregar", "btnAlterarMapas"}, true);

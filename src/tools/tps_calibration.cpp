@@ -31,8 +31,13 @@ constexpr double kMaxClosedVoltage = 1.25;
 } // namespace
 
 void TpsCalibration::btnConfigurarTpsClick() {
+    const auto& bar = form_.controls.get("BarraTps");
+    before_ = Before{form_.state.tpsClosedValue, form_.state.tpsOpenValue, bar.min, bar.max};
     form_.controls.setEnabled("Button3", false);
     form_.dialogs.message(kT1);
+    if (!before_) {
+        return; // the port was lost while the box was open
+    }
     form_.state.tpsCalibrationFrameCount = 1;
     form_.state.tpsCalibrationTick = 0;
     form_.timerTps->setInterval(kTickInterval);
@@ -102,15 +107,16 @@ void TpsCalibration::checkClosedReading() {
         return;
     }
     if (st.tpsVoltage > kMaxClosedVoltage) {
-        st.tpsCalibrationTick = 0;
+        restore();
         form_.dialogs.message(kT2);
         form_.dialogs.message(kT3);
-        form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
-        form_.timerTps->setEnabled(false);
-        form_.timerTps->tag = 0;
+        offerAgain();
         return;
     }
     form_.dialogs.message(kT4);
+    if (!before_) {
+        return; // the port was lost while the box was open
+    }
     form_.scanner.start();
     form_.timerTps->setEnabled(true);
 }
@@ -119,17 +125,37 @@ void TpsCalibration::finish() {
     form_.controls.setText("Label54", numtext::formatGeneral(form_.state.tpsVoltage));
     form_.timerTps->setEnabled(false);
     form_.timerTps->tag = 0;
+    before_.reset();
     form_.dialogs.message(kT5);
     form_.scanner.start();
-    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
+    offerAgain();
 }
 
 void TpsCalibration::cancel() {
+    restore();
+    form_.scanner.stop();
+    form_.dialogs.message(kT3);
+    offerAgain();
+}
+
+void TpsCalibration::endWithThePort() {
+    restore();
+}
+
+void TpsCalibration::restore() {
     form_.timerTps->setEnabled(false);
     form_.timerTps->tag = 0;
     form_.state.tpsCalibrationTick = 0;
-    form_.scanner.stop();
-    form_.dialogs.message(kT3);
+    if (!before_) {
+        return;
+    }
+    form_.state.tpsClosedValue = before_->closedValue;
+    form_.state.tpsOpenValue = before_->openValue;
+    form_.controls.setRange("BarraTps", before_->barMin, before_->barMax);
+    before_.reset();
+}
+
+void TpsCalibration::offerAgain() {
     form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
 }
 

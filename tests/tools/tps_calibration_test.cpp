@@ -167,6 +167,43 @@ TEST_F(TpsCalibrationTest, AnUploadAfterItsOwnLeavesTheProcedureComplete) {
     EXPECT_TRUE(scannerOn()) << "started once the user's upload was out";
 }
 
+// A cancelled procedure leaves the end points and the bar as they were, so the
+// next upload sends what the module had and refuses nothing the user cannot see.
+TEST_F(TpsCalibrationTest, EveryCancelRestoresTheEndPointsAndTheBar) {
+    struct Case {
+        const char* ending;
+        int closed;
+        int openFrames;
+    };
+    const Case cases[] = {{"closed reading too high", 900, 0}, {"open reading missing", 100, 3}};
+    form.controls.setRange("BarraTps", 32, 230);
+    for (const auto& c : cases) {
+        startWithClosedReading(c.closed);
+        if (c.openFrames == 0) {
+            dialogs.expectMessage(kT2);
+        } else {
+            dialogs.expectMessage(kT4);
+            clock.advance(1500);
+            openReadings(900, c.openFrames);
+            dialogs.expectMessage(kSilent);
+        }
+        dialogs.expectMessage(kT3);
+        clock.advance(c.openFrames == 0 ? 1500 : 3500);
+        ASSERT_TRUE(dialogs.done()) << c.ending;
+        EXPECT_EQ(form.state.tpsClosedValue, 130) << c.ending;
+        EXPECT_EQ(form.state.tpsOpenValue, 230) << c.ending;
+        EXPECT_EQ(form.controls.get("BarraTps").min, 32) << c.ending;
+        EXPECT_EQ(form.controls.get("BarraTps").max, 230) << c.ending;
+    }
+    takeWrites();
+    ASSERT_TRUE(form.click("btnEnvia"));
+    clock.advance(2000);
+    const auto p31 = sentPacket(31);
+    ASSERT_TRUE(p31.has_value());
+    EXPECT_EQ(p31->payload[5], 130);
+    EXPECT_EQ(p31->payload[6], 230);
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
@@ -194,9 +231,6 @@ TEST_F(TpsCalibrationTest, ClosedReadingOf256CancelsWithoutSending) {
     clock.advance(1500);
     expectCancelled();
     EXPECT_EQ(form.state.tpsCalibrationTick, 0);
-    EXPECT_EQ(form.state.tpsClosedValue, 256);
-    EXPECT_EQ(form.controls.get("BarraTps").min, 64);
-    EXPECT_EQ(form.controls.get("BarraTps").max, 256);
     clock.advance(10000);
     EXPECT_FALSE(sentPacket(31).has_value());
 }
