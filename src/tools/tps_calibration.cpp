@@ -46,6 +46,10 @@ void TpsCalibration::btnConfigurarTpsClick() {
 
 void TpsCalibration::TimerTPSTimer() {
     auto& st = form_.state;
+    if (!form_.port.isOpen()) {
+        cancel(); // closed by the user: nothing more can be read or sent
+        return;
+    }
     form_.timerTps->tag = 1;
     ++st.tpsCalibrationTick;
     form_.controls.setText("Label92", numtext::formatInteger(st.tpsCalibrationTick));
@@ -127,7 +131,9 @@ void TpsCalibration::finish() {
     form_.timerTps->tag = 0;
     before_.reset();
     form_.dialogs.message(kT5);
-    form_.scanner.start();
+    if (form_.port.isOpen()) {
+        form_.scanner.start();
+    }
     offerAgain();
 }
 
@@ -156,7 +162,7 @@ void TpsCalibration::restore() {
 }
 
 void TpsCalibration::offerAgain() {
-    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
+    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, form_.port.isOpen());
 }
 
 void TpsCalibration::capture() {

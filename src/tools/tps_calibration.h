@@ -32,7 +32,7 @@ private:
     void cancel();
     // Timer off, flag cleared, end points and bar as before the click.
     void restore();
-    // Its buttons come back.
+    // Its buttons need the port.
     void offerAgain();
     Form& form_;
     std::optional<Before> before_; // set while the procedure runs

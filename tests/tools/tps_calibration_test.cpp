@@ -204,6 +204,36 @@ TEST_F(TpsCalibrationTest, EveryCancelRestoresTheEndPointsAndTheBar) {
     EXPECT_EQ(p31->payload[6], 230);
 }
 
+// The procedure needs the port at every step; with the port gone its buttons
+// stay off instead of leading into a bare cancel.
+TEST_F(TpsCalibrationTest, EndingWithThePortClosedLeavesItsButtonsOff) {
+    struct Case {
+        const char* how;
+        bool unplugDuringT4;
+    };
+    for (const Case c :
+         {Case{"unplugged during T4", true}, Case{"port closed by the user", false}}) {
+        if (!link.isOpen()) {
+            activate();
+        }
+        form.controls.setEnabled("btnConfigurarTps", true);
+        startWithClosedReading(100);
+        if (c.unplugDuringT4) {
+            dialogs.expectMessage(kT4, [this] { link.unplug(); });
+            dialogs.expectError("ReadFile function failed (win error code: 5)");
+        } else {
+            ASSERT_TRUE(form.click("btnDesativar"));
+            dialogs.expectMessage(kT3);
+        }
+        clock.advance(10'000);
+        ASSERT_TRUE(dialogs.done()) << c.how;
+        EXPECT_FALSE(form.controls.enabled("btnConfigurarTps")) << c.how;
+        EXPECT_FALSE(form.controls.enabled("Button3")) << c.how;
+        EXPECT_EQ(form.state.tpsClosedValue, 130) << c.how;
+        EXPECT_EQ(form.timerTps->tag, 0) << c.how;
+    }
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
