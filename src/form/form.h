@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"

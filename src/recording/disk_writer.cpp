@@ -299,8 +299,8 @@ void DiskWriter::fail(const std::string& reason) {
     failed_ = true;
     close();
     const std::lock_guard lock(mutex_);
-    faults_.push_back("Não foi possível gravar o registro do scanner na pasta " +
-                      session_.folder + ": " + reason + ". O scanner continua sem gravar.");
+    faults_.push_back("Não foi possível gravar o registro do scanner na pasta " + session_.folder +
+                      ": " + reason + ". O scanner continua sem gravar.");
 }
 
 } // namespace orvel::recording

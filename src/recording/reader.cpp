@@ -206,8 +206,7 @@ Layout readHeader(const std::vector<std::string_view>& names, Recording& recordi
         const auto known = std::find_if(kValueColumns.begin(), kValueColumns.end(),
                                         [&](const Column& c) { return c.name == name; });
         if (known != kValueColumns.end()) {
-            claim(layout.values[static_cast<std::size_t>(known - kValueColumns.begin())], i,
-                  name);
+            claim(layout.values[static_cast<std::size_t>(known - kValueColumns.begin())], i, name);
             continue;
         }
         layout.extras.push_back(i);
@@ -340,8 +339,7 @@ ReadResult readRecording(std::string_view bytes) {
 ReadResult readRecordingFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw FileError("Não foi possível abrir o registro " + path + ": " +
-                        std::strerror(errno));
+        throw FileError("Não foi possível abrir o registro " + path + ": " + std::strerror(errno));
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) {

@@ -47,8 +47,8 @@ FixedValues decodeSet(const FrameSet& set, int cylinders) {
     v[col::temperatureCorrection] = frames::s8(k[2]);
     v[col::atmCorrection] = frames::s8(k[3]);
     v[col::advanceCorrection] = frames::s8(k[4]);
-    v[col::duty] = static_cast<std::int32_t>(
-        std::llround(sv::injectorDuty(rpm, cylinders, tiTenths / 10.0)));
+    v[col::duty] =
+        static_cast<std::int32_t>(std::llround(sv::injectorDuty(rpm, cylinders, tiTenths / 10.0)));
     v[col::rpmPosition] = frames::s8(e[1]);
     v[col::loadPosition] = s[7];
     v[col::pump] = flag(e[7]);
@@ -111,8 +111,8 @@ void Recorder::frameReceived(const frames::ModuleFrame& frame, int cylinders) {
         return;
     }
     Row row;
-    row.timeMs = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(steady_() - startMs_, 0, std::numeric_limits<std::int32_t>::max()));
+    row.timeMs = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        steady_() - startMs_, 0, std::numeric_limits<std::int32_t>::max()));
     row.values = decodeSet(latest_, cylinders_);
     row.frames = latest_;
     if (!writer_.push(row)) {

@@ -31,9 +31,8 @@ namespace orvel::scanvalues {
 }
 // The injector's duty in percent at that RPM and injection time.
 [[nodiscard]] constexpr double injectorDuty(int rpmValue, int cylinders, double injectionMs) {
-    return cylinders > 0
-               ? static_cast<double>(rpmValue) / cylinders * 20 * injectionMs / 100 / 30
-               : 0.0;
+    return cylinders > 0 ? static_cast<double>(rpmValue) / cylinders * 20 * injectionMs / 100 / 30
+                         : 0.0;
 }
 
 } // namespace orvel::scanvalues
