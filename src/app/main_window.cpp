@@ -52,6 +52,8 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
                        QWidget* parent)
     : QWidget(parent), form_(std::make_unique<Form>(link, prober, timers, dialogs)),
       logo_(loadLogo()) {
+    // Every scanner session is recorded; tests point XDG_DATA_HOME elsewhere.
+    form_->recorder.setFolder(recording::defaultFolder());
     buildWidgets();
     setUpWindow();
     form_->controls.setObserver(

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
+#include "recording/recorder.h"
 #include "tools/calibrator.h"
 #include "tools/map_alteration.h"
 #include "tools/tps_calibration.h"
@@ -59,6 +60,7 @@ public:
     std::unique_ptr<Timer> timer2;   // upload pace
     std::unique_ptr<Timer> timerTps; // TPS calibration steps; tag 1 while it runs
     std::unique_ptr<Timer> downloadTimeout;
+    std::unique_ptr<Timer> recorderCheck; // tells the user about recording faults
 
     SerialPortController port;
     FrameReceiver receiver;
@@ -71,6 +73,8 @@ public:
     TpsCalibration tps;
     Calibrator calibrator;
     MapFileHandler files;
+    // Records every scanner session; off until given a folder (the window gives it).
+    recording::Recorder recorder;
 
 private:
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;

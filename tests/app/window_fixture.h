@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/manual_clock.h"
 
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <cstdint>
@@ -63,6 +64,8 @@ private:
 
 struct WindowRig {
     explicit WindowRig(std::set<std::string> ports = {}) {
+        // Scanner sessions are recorded: never into the real home.
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
         link.openable = std::move(ports);
         window = std::make_unique<app::MainWindow>(link, link, clock, dialogs);
     }
@@ -72,6 +75,7 @@ struct WindowRig {
     }
     [[nodiscard]] ControlStore& controls() const { return window->form().controls; }
 
+    QTemporaryDir dataHome;
     WindowLink link;
     ManualClock clock;
     RecordingDialogs dialogs;
