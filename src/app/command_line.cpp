@@ -43,8 +43,7 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ost
 void installToolkitTranslations(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
-                         QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
     } else {
         delete translator;

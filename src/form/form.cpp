@@ -87,7 +87,7 @@ void Form::dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const OrvelError& e) {
-        dialogs.error(withFullStop(e.what()));
+        dialogs.error(errorBoxText(e));
     }
 }
 

@@ -82,7 +82,13 @@ void QtSerialLink::open(const std::string& name) {
     clearSystemError();
     lastCode_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
-        throw PortError(withCode("Unable to open com port", codeOf(port_.error())));
+        int code = codeOf(port_.error());
+        // Another program that holds the port's lock file leaves "file exists"
+        // behind; what it means is that the port is busy.
+        if (port_.error() == QSerialPort::PermissionError && code != EACCES && code != EPERM) {
+            code = EBUSY;
+        }
+        throw PortError(withCode("Unable to open com port", code), code);
     }
     clearSystemError();
     lastCode_ = 0;

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "form/form.h"
+#include "link/port_hints.h"
 #include "link/port_list.h"
 
 #include <utility>
@@ -52,7 +53,12 @@ void SerialPortController::ComPort1AfterClose() {
 }
 
 void SerialPortController::openPort() {
-    form_.link.open(portName_);
+    try {
+        form_.link.open(portName_);
+    } catch (PortError& e) {
+        e.setHint(openFailureHint(e.systemError()));
+        throw;
+    }
     open_ = true;
     lossReported_ = false;
     form_.receiver.reset();
