@@ -44,6 +44,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     onClick({"btnRecalcular"}, [this] { calibrator.btnRecalcularClick(); });
     onClick({"btnAnular"}, [this] { calibrator.btnAnularClick(); });
 
+    dropDownHandlers_.emplace("cbPorta", [this] { port.cbPortaDropDown(); });
     exitHandlers_.emplace("eDeslCutOff", [this] { rules.eDeslCutOffExit(); });
     exitHandlers_.emplace("eLigaCutOff", [this] { rules.eLigaCutOffExit(); });
     exitHandlers_.emplace("eLimiteRpm", [this] { rules.eLimiteRpmExit(); });
@@ -112,6 +113,15 @@ bool Form::exit(std::string_view control) {
 bool Form::keyPress(std::string_view control) {
     auto it = keyHandlers_.find(control);
     if (it == keyHandlers_.end()) {
+        return false;
+    }
+    dispatch(it->second);
+    return true;
+}
+
+bool Form::dropDown(std::string_view control) {
+    auto it = dropDownHandlers_.find(control);
+    if (it == dropDownHandlers_.end()) {
         return false;
     }
     dispatch(it->second);

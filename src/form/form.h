@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
@@ -44,6 +44,8 @@ public:
     bool click(std::string_view control);
     bool exit(std::string_view control);
     bool keyPress(std::string_view control);
+    // The user opens a list's drop-down.
+    bool dropDown(std::string_view control);
     void received(std::span<const std::uint8_t> bytes);
 
     // Runs a handler at the event boundary.
@@ -76,6 +78,7 @@ private:
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;
+    std::map<std::string, std::function<void()>, std::less<>> dropDownHandlers_;
 };
 
 } // namespace orvel

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QMetaObject>
+#include <QSerialPortInfo>
 
 #include <cerrno>
 #include <utility>
@@ -168,6 +169,10 @@ bool QtSerialLink::probe(const std::string& name) {
     }
     trial.close();
     return true;
+}
+
+std::string QtSerialLink::description(const std::string& name) {
+    return QSerialPortInfo(QString::fromStdString(plainName(name))).description().toStdString();
 }
 
 int QtSerialLink::codeOf(QSerialPort::SerialPortError error) const {
