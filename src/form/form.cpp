@@ -53,6 +53,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     onClick({"btnRecalcular"}, [this] { calibrator.btnRecalcularClick(); });
     onClick({"btnAnular"}, [this] { calibrator.btnAnularClick(); });
 
+    dropDownHandlers_.emplace("cbPorta", [this] { port.cbPortaDropDown(); });
     exitHandlers_.emplace("eDeslCutOff", [this] { rules.eDeslCutOffExit(); });
     exitHandlers_.emplace("eLigaCutOff", [this] { rules.eLigaCutOffExit(); });
     exitHandlers_.emplace("eLimiteRpm", [this] { rules.eLimiteRpmExit(); });
@@ -98,7 +99,7 @@ void Form::dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const OrvelError& e) {
-        dialogs.error(withFullStop(e.what()));
+        dialogs.error(errorBoxText(e));
     }
 }
 
@@ -123,6 +124,15 @@ bool Form::exit(std::string_view control) {
 bool Form::keyPress(std::string_view control) {
     auto it = keyHandlers_.find(control);
     if (it == keyHandlers_.end()) {
+        return false;
+    }
+    dispatch(it->second);
+    return true;
+}
+
+bool Form::dropDown(std::string_view control) {
+    auto it = dropDownHandlers_.find(control);
+    if (it == dropDownHandlers_.end()) {
         return false;
     }
     dispatch(it->second);

@@ -45,6 +45,8 @@ public:
     bool click(std::string_view control);
     bool exit(std::string_view control);
     bool keyPress(std::string_view control);
+    // The user opens a list's drop-down.
+    bool dropDown(std::string_view control);
     void received(std::span<const std::uint8_t> bytes);
 
     // Runs a handler at the event boundary.
@@ -80,6 +82,7 @@ private:
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;
+    std::map<std::string, std::function<void()>, std::less<>> dropDownHandlers_;
 };
 
 } // namespace orvel

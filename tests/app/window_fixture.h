@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -34,8 +35,13 @@ public:
         writes.emplace_back(bytes.begin(), bytes.end());
     }
     [[nodiscard]] bool probe(const std::string& name) override { return openable.count(name) > 0; }
+    [[nodiscard]] std::string description(const std::string& name) override {
+        const auto it = descriptions.find(name);
+        return it != descriptions.end() ? it->second : std::string();
+    }
 
     std::set<std::string> openable;
+    std::map<std::string, std::string> descriptions;
     std::vector<std::vector<std::uint8_t>> writes;
 
 private:
