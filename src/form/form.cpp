@@ -10,13 +10,18 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
       timer2(timers.createTimer("Timer2")), timerTps(timers.createTimer("TimerTPS")),
       downloadTimeout(timers.createTimer("DownloadTimeout")), port(*this), receiver(*this),
       download(*this), upload(*this), scanner(*this), rules(*this), alteration(*this), units(*this),
-      tps(*this), calibrator(*this), files(*this) {
+      tps(*this), calibrator(*this), files(*this),
+      replay(controls, state, timers.createTimer("Replay"),
+             [this](const frames::ModuleFrame& frame) { scanner.handleFrame(frame); },
+             {[this] { return replayRefusal(); }, [this] { return port.isOpen(); }}) {
     formdef::populate(controls);
 
     timer1->onTimer = [this] { dispatch([this] { scanner.Timer1Timer(); }); };
     timer2->onTimer = [this] { dispatch([this] { upload.Timer2Timer(); }); };
     timerTps->onTimer = [this] { dispatch([this] { tps.TimerTPSTimer(); }); };
     downloadTimeout->onTimer = [this] { dispatch([this] { download.timeoutTick(); }); };
+    auto& replayTimer = replay.player.timer();
+    replayTimer.onTimer = [this, tick = replayTimer.onTimer] { dispatch(tick); };
     link.onReceived = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
     link.onFailure = [this](const std::string& message) {
         dispatch([this, message] { port.portFailed(message); });
@@ -80,7 +85,22 @@ void Form::close() {
     timer2->setEnabled(false);
     timerTps->setEnabled(false);
     downloadTimeout->setEnabled(false);
+    replay.player.pause();
     port.closeOnExit();
+}
+
+std::string Form::replayRefusal() const {
+    if (port.isOpen() && (state.scannerActive || timer1->enabled())) {
+        return "Desative o Scanner antes de reproduzir um registro";
+    }
+    if (timer2->enabled() || downloadTimeout->enabled() || controls.visible("pnAguarde") ||
+        controls.visible("Panel1")) {
+        return "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro";
+    }
+    if (timerTps->tag == 1 || timerTps->enabled()) {
+        return "Aguarde o fim da configuração do TPS antes de reproduzir um registro";
+    }
+    return {};
 }
 
 void Form::dispatch(const std::function<void()>& handler) {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
+#include "form/replay_mode.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
@@ -71,8 +72,11 @@ public:
     TpsCalibration tps;
     Calibrator calibrator;
     MapFileHandler files;
+    ReplayMode replay; // a recording played through the window ("Registros")
 
 private:
+    [[nodiscard]] std::string replayRefusal() const;
+
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;
