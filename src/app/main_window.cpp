@@ -2,6 +2,7 @@
 
 #include "app/control_widgets.h"
 #include "app/jpeg_image.h"
+#include "app/recordings_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orvel::app {
@@ -54,6 +56,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
       logo_(loadLogo()) {
     buildWidgets();
     setUpWindow();
+    addRecordingsPage();
     form_->controls.setObserver(
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
@@ -188,6 +191,15 @@ void MainWindow::setUpWindow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+}
+
+void MainWindow::addRecordingsPage() {
+    recordings_ = new RecordingsPage(*this);
+    tabs_->addTab(recordings_, QStringLiteral("Registros"));
+    const QRect shown = rect();
+    const QRect tabs = tabs_->geometry();
+    recordings_->setHiddenEdges(std::max(0, tabs.right() - shown.right()),
+                                std::max(0, tabs.bottom() - shown.bottom()));
 }
 
 void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
