@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 
 namespace orvel::recording {
 
@@ -32,9 +33,13 @@ void decimateMinMax(std::span<const double> times, std::span<const float> values
         const double width = (to - from) / pixelColumns;
         std::size_t i = first;
         while (i < end) {
-            // The column of sample i ends at the next multiple of the width.
-            const auto column = static_cast<long>((t[i] - from) / width);
-            const double columnEnd = from + static_cast<double>(column + 1) * width;
+            // The column of sample i ends at the next multiple of the width; the
+            // last one takes the sample at `to` too.
+            const auto column = std::min(static_cast<long>((t[i] - from) / width),
+                                         static_cast<long>(pixelColumns) - 1);
+            const double columnEnd = column == pixelColumns - 1
+                                         ? std::numeric_limits<double>::infinity()
+                                         : from + static_cast<double>(column + 1) * width;
             std::size_t low = i;
             std::size_t high = i;
             std::size_t j = i + 1;

@@ -8,6 +8,7 @@ namespace orvel::recording {
 struct PlotPoint {
     double x;
     double y;
+    friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
 };
 
 // Reduces the samples of one channel to what a plot `pixelColumns` wide can show of
