@@ -79,11 +79,15 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         delete axis;
     }
     axes_.clear();
+    ranges_.clear();
     for (std::size_t i = 0; i < curves.size(); ++i) {
         const auto& style = curves[i];
         auto* series = new QLineSeries;
         series->setName(style.name);
-        series->setPen(QPen(style.color, 1.5));
+        // A one-pixel cosmetic pen: the painter's fast path for dense lines.
+        QPen pen(style.color, 1);
+        pen.setCosmetic(true);
+        series->setPen(pen);
         c->addSeries(series);
         auto* axis = new QValueAxis;
         axis->setLabelFormat(numberFormat(style.decimals));
@@ -101,6 +105,7 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         axis->setVisible(i < kLabelledAxes);
         series_.push_back(series);
         axes_.push_back(axis);
+        ranges_.emplace_back(0.0, 0.0);
     }
     timeAxis_->setTitleFont(smallFont(font(), 11));
     timeAxis_->setLabelsFont(smallFont(font(), 10));
@@ -129,9 +134,14 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
         return;
     }
     series_[curve]->replace(points);
-    axes_[curve]->setRange(low, high);
-    axes_[curve]->setTickCount(6);
-    axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
+    // Laying the axis out again costs more than the points: only when its range moves.
+    auto& range = ranges_[curve];
+    if (range.first != low || range.second != high) {
+        range = {low, high};
+        axes_[curve]->setRange(low, high);
+        axes_[curve]->setTickCount(6);
+        axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
+    }
 }
 
 void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {

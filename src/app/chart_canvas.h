@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QPoint>
 
+#include <utility>
 #include <vector>
 
 class QGraphicsLineItem;
@@ -55,6 +56,7 @@ private:
     QValueAxis* timeAxis_ = nullptr;
     std::vector<QLineSeries*> series_;
     std::vector<QValueAxis*> axes_;
+    std::vector<std::pair<double, double>> ranges_; // asked of each axis, before rounding
     QGraphicsLineItem* cursorLine_ = nullptr;
     QGraphicsLineItem* playheadLine_ = nullptr;
     QLabel* readout_ = nullptr;
