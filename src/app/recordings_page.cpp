@@ -42,6 +42,7 @@ namespace {
 
 constexpr int kSideWidth = 300;
 constexpr int kSliderSteps = 10; // per second
+constexpr int kRefreshDelayMs = 1000;
 // Shown when a recording opens: the channels a technician looks at first.
 const std::vector<int> kFirstChannels{recording::col::rpm, recording::col::ti,
                                       recording::col::lambdaMv, recording::col::tpsVolts};
@@ -88,7 +89,16 @@ RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(re
     confirm = [this](const QString& question) {
         return QMessageBox::question(this, QStringLiteral("Orvel"), question) == QMessageBox::Yes;
     };
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
+    // A recording being written changes the folder every second: one refresh for a
+    // burst of changes, and none while the page is not shown (showing it refreshes).
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(kRefreshDelayMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (isVisible() && !refreshTimer_.isActive()) {
+            refreshTimer_.start();
+        }
+    });
     auto& replay = window_.form().replay;
     replay.onChange = [this] { replayChanged(); };
     auto* playKey = new QShortcut(QKeySequence(Qt::Key_F5), &window_);

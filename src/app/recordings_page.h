@@ -5,6 +5,7 @@
 #include <QFileSystemWatcher>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -69,6 +70,7 @@ private:
     MainWindow& window_;
     QString folder_;
     QFileSystemWatcher watcher_;
+    QTimer refreshTimer_;
     QTreeWidget* list_ = nullptr;
     QListWidget* channels_ = nullptr;
     QGroupBox* plotGroup_ = nullptr;
