@@ -87,7 +87,12 @@ RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(re
     applyFonts();
 
     confirm = [this](const QString& question) {
-        return QMessageBox::question(this, QStringLiteral("Orvel"), question) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvel"), question,
+                        QMessageBox::NoButton, this);
+        auto* yes = box.addButton(QStringLiteral("Mover para a lixeira"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == yes;
     };
     // A recording being written changes the folder every second: one refresh for a
     // burst of changes, and none while the page is not shown (showing it refreshes).

@@ -50,6 +50,28 @@ private slots:
         QCOMPARE(newest->text(1), QStringLiteral("1:14")); // the last row's time
         QCOMPARE(newest->text(2), QStringLiteral("375"));
 
+        // "Excluir" asks first and takes the recording's map along to the trash.
+        QFile map(folder + "/2026-12-01_08-00-00-mapa.txt");
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.close();
+        list->topLevelItem(1)->setSelected(true);
+        auto* erase = page.findChild<QPushButton*>(QStringLiteral("btnExcluirRegistro"));
+        QStringList asked;
+        bool agree = false;
+        page.confirm = [&](const QString& question) {
+            asked << question;
+            return agree;
+        };
+        QTest::mouseClick(erase, Qt::LeftButton);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        agree = true;
+        QTest::mouseClick(erase, Qt::LeftButton);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked.back(),
+                 QStringLiteral("Mover o registro 2026-12-01_08-00-00.csv para a lixeira?"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QVERIFY(!map.exists());
+
         QFile junk(folder + "/notas.csv");
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("compras;pão\r\n");
