@@ -1,10 +1,11 @@
 #include "app/recording_list.h"
 
+#include "recording/disk_writer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstring>
@@ -56,8 +57,7 @@ double lastTime(QFile& file) {
 } // namespace
 
 QString recordingsFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/orvel/registros");
+    return QString::fromStdString(recording::defaultFolder());
 }
 
 QString mapFileOf(const QString& recordingPath) {

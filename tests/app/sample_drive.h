@@ -6,8 +6,8 @@
 
 #include "recording/columns.h"
 #include "recording/recording.h"
+#include "recording/writer.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace orvel::test {
 
@@ -91,38 +92,13 @@ inline recording::Recording sampleDrive(double seconds, double setsPerSecond = 5
     return rec;
 }
 
-// Writes a recording file as the recorder does (BOM, CR LF, ';', decimal comma).
+// Writes a recording file as the recorder does.
 inline bool writeSampleFile(const QString& path, const recording::Recording& rec) {
-    QByteArray text("\xEF\xBB\xBF");
-    text += QByteArray(recording::kTimeColumn.data(),
-                       static_cast<qsizetype>(recording::kTimeColumn.size()));
-    for (const auto& c : recording::kValueColumns) {
-        text += ';' + QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size()));
-    }
-    text += ';' +
-            QByteArray(recording::kFramesColumn.data(),
-                       static_cast<qsizetype>(recording::kFramesColumn.size())) +
-            "\r\n";
-    const auto number = [](double v, int decimals) {
-        return QByteArray::number(v, 'f', decimals).replace('.', ',');
-    };
-    for (std::size_t r = 0; r < rec.rows(); ++r) {
-        text += number(rec.time(r), 3);
-        for (std::size_t c = 0; c < recording::kValueColumns.size(); ++c) {
-            text += ';' +
-                    number(rec.value(static_cast<int>(c), r), recording::kValueColumns[c].decimals);
-        }
-        QByteArray hex;
-        for (const auto& f : rec.frames(r)) {
-            hex +=
-                QByteArray(1, static_cast<char>(f.id)).toHex(' ').toUpper() + ' ' +
-                QByteArray(reinterpret_cast<const char*>(f.data.data()), 8).toHex(' ').toUpper() +
-                ' ';
-        }
-        text += ';' + hex.trimmed() + "\r\n";
-    }
+    const std::string text = recording::writeRecording(rec);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(text.data(), static_cast<qint64>(text.size())) ==
+               static_cast<qint64>(text.size());
 }
 
 } // namespace orvel::test
