@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -28,20 +27,15 @@ class RecordingsPageTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        QVERIFY(data_.isValid());
-        qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
-        QDir().mkpath(data_.filePath(QStringLiteral("orvel/registros")));
-    }
-
     void listsTheFolderNewestFirstAndRefusesWhatIsNoRecording() {
-        const QString folder = data_.filePath(QStringLiteral("orvel/registros"));
+        WindowRig rig; // its own data folder
+        auto& page = rig.window->recordingsPage();
+        const QString folder = page.folder();
+        QVERIFY(QDir().mkpath(folder));
         QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-01_08-00-00.csv",
                                              orvel::test::sampleDrive(10)));
         QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-02_08-00-00.csv",
                                              orvel::test::sampleDrive(75)));
-        WindowRig rig;
-        auto& page = rig.window->recordingsPage();
         page.refresh();
         auto* list = page.findChild<QTreeWidget*>(QStringLiteral("listaRegistros"));
         QCOMPARE(list->topLevelItemCount(), 2);
@@ -50,10 +44,17 @@ private slots:
         QCOMPARE(newest->text(1), QStringLiteral("1:14")); // the last row's time
         QCOMPARE(newest->text(2), QStringLiteral("375"));
 
+        // Enter opens the selected recording in the plot.
+        list->setCurrentItem(list->topLevelItem(0));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(page.plot().valuesAt(74.8).contains(QStringLiteral("74,800 s")));
+
         // "Excluir" asks first and takes the recording's map along to the trash.
         QFile map(folder + "/2026-12-01_08-00-00-mapa.txt");
         QVERIFY(map.open(QIODevice::WriteOnly));
         map.close();
+        list->clearSelection();
         list->topLevelItem(1)->setSelected(true);
         auto* erase = page.findChild<QPushButton*>(QStringLiteral("btnExcluirRegistro"));
         QStringList asked;
@@ -120,9 +121,6 @@ private slots:
         QVERIFY(rig.dialogs.shown.empty());
         QVERIFY(rig.link.writes.empty());
     }
-
-private:
-    QTemporaryDir data_;
 };
 
 QTEST_MAIN(RecordingsPageTest)

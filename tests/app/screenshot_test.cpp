@@ -12,10 +12,7 @@
 #include <QGraphicsView>
 #include <QImage>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 #include <set>
 
@@ -73,23 +70,21 @@ private slots:
 
     // "Registros" with three recordings in the folder and the first one plotted.
     void recordingsPageShowsAPlot() {
-        QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        const QString folder = data.filePath(QStringLiteral("orvel/registros"));
+        WindowRig rig; // its own data folder
+        auto& page = rig.window->recordingsPage();
+        const QString folder = page.folder();
         QVERIFY(QDir().mkpath(folder));
-        const auto drive =
-            std::make_shared<const orvel::recording::Recording>(orvel::test::sampleDrive(300));
-        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-08_09-14-03.csv", *drive));
+        const QString shown = folder + "/2026-12-08_09-14-03.csv";
+        QVERIFY(orvel::test::writeSampleFile(shown, orvel::test::sampleDrive(300)));
         QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-07_17-40-51.csv",
                                              orvel::test::sampleDrive(95)));
         QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-07_17-22-10.csv",
                                              orvel::test::sampleDrive(610)));
-        WindowRig rig;
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-        auto& page = rig.window->recordingsPage();
         rig.widget<QTabWidget>("Mapas")->setCurrentWidget(&page);
-        page.showRecording(drive, folder + "/2026-12-08_09-14-03.csv");
+        page.openFile(shown);
+        QVERIFY(rig.dialogs.shown.empty());
         page.plot().setRange(20, 140);
         QTest::qWait(100);
         // The cursor's values over the cruise.
