@@ -274,6 +274,16 @@ void MainWindow::storeChanged(const std::string& name, Prop prop) {
         if (prop == Prop::Text) {
             tabs_->setTabText(index, qs(state.text));
         } else if (prop == Prop::TabVisible) {
+            if (!state.tabVisible && tabs_->currentIndex() == index) {
+                // Hiding the page in view shows the window's other page, as it did
+                // before "Registros" came after them.
+                for (int i = 0; i < tabs_->count(); ++i) {
+                    if (i != index && tabs_->widget(i) != recordings_ && tabs_->isTabVisible(i)) {
+                        tabs_->setCurrentIndex(i);
+                        break;
+                    }
+                }
+            }
             tabs_->setTabVisible(index, state.tabVisible);
         } else if (prop == Prop::Enabled) {
             tabs_->setTabEnabled(index, state.enabled);

@@ -268,8 +268,17 @@ void RecordingsPage::showEvent(QShowEvent* event) {
 }
 
 void RecordingsPage::refresh() {
-    if (QDir(folder_).exists() && !watcher_.directories().contains(folder_)) {
-        watcher_.addPath(folder_);
+    // The recorder makes the folder with the first session: until then the
+    // nearest folder that exists tells when it comes.
+    QString watched = folder_;
+    while (!watched.isEmpty() && !QDir(watched).exists()) {
+        watched = QFileInfo(watched).path();
+    }
+    if (!watcher_.directories().isEmpty() && watcher_.directories() != QStringList{watched}) {
+        watcher_.removePaths(watcher_.directories());
+    }
+    if (!watched.isEmpty() && watcher_.directories().isEmpty()) {
+        watcher_.addPath(watched);
     }
     const QStringList selected = selectedPaths();
     const QSignalBlocker blocker(list_);

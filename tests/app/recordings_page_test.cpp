@@ -82,6 +82,14 @@ private slots:
         QVERIFY(rig.dialogs.shown.front().rfind("E:", 0) == 0);
     }
 
+    void hidingTheSettingsPageStillShowsTheMapsPage() {
+        WindowRig rig;
+        auto* tabs = rig.widget<QTabWidget>("Mapas");
+        QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet2"));
+        rig.controls().setTabVisible("TabSheet2", false); // the scanner's start
+        QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet1"));
+    }
+
     void plotsTheChosenChannelsAndReplaysThroughTheWindow() {
         WindowRig rig;
         rig.window->show();
