@@ -1,6 +1,8 @@
 #!/bin/sh
 # Draws the window's pages on a virtual X display and saves them under
-# docs/screenshots. Usage: screenshots.sh [build dir, default "build"]
+# docs/screenshots: the two pages, the map alteration mode, and "Registros" with
+# three recordings of a made-up drive in a private data folder and one plotted.
+# Usage: screenshots.sh [build dir, default "build"]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/${1:-build}

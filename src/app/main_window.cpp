@@ -4,6 +4,7 @@
 #include "app/drop_down_combo_box.h"
 #include "app/jpeg_image.h"
 #include "app/port_list_tips.h"
+#include "app/recordings_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orvel::app {
@@ -60,6 +62,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
     form_->recorder.setFolder(recording::defaultFolder());
     buildWidgets();
     setUpWindow();
+    addRecordingsPage();
     form_->controls.setObserver(
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
@@ -196,6 +199,15 @@ void MainWindow::setUpWindow() {
     }
 }
 
+void MainWindow::addRecordingsPage() {
+    recordings_ = new RecordingsPage(*this);
+    tabs_->addTab(recordings_, QStringLiteral("Registros"));
+    const QRect shown = rect();
+    const QRect tabs = tabs_->geometry();
+    recordings_->setHiddenEdges(std::max(0, tabs.right() - shown.right()),
+                                std::max(0, tabs.bottom() - shown.bottom()));
+}
+
 void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         connect(edit, &QLineEdit::textEdited, this,
@@ -262,6 +274,16 @@ void MainWindow::storeChanged(const std::string& name, Prop prop) {
         if (prop == Prop::Text) {
             tabs_->setTabText(index, qs(state.text));
         } else if (prop == Prop::TabVisible) {
+            if (!state.tabVisible && tabs_->currentIndex() == index) {
+                // Hiding the page in view shows the window's other page, as it did
+                // before "Registros" came after them.
+                for (int i = 0; i < tabs_->count(); ++i) {
+                    if (i != index && tabs_->widget(i) != recordings_ && tabs_->isTabVisible(i)) {
+                        tabs_->setCurrentIndex(i);
+                        break;
+                    }
+                }
+            }
             tabs_->setTabVisible(index, state.tabVisible);
         } else if (prop == Prop::Enabled) {
             tabs_->setTabEnabled(index, state.enabled);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/layout.h"
-#include "form/form.h"
 #include "core/platform.h"
+#include "form/form.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -14,6 +14,8 @@
 class QTabWidget;
 
 namespace orvel::app {
+
+class RecordingsPage;
 
 // The Qt window: builds a real widget for every control of the store, with the
 // control's name as object name, and keeps widgets and store in step both ways.
@@ -30,6 +32,8 @@ public:
     // The name of the control a widget belongs to (a combo box's inner editor
     // belongs to the combo box), or empty.
     [[nodiscard]] QString controlNameOf(const QWidget* widget) const;
+    // The third page, "Registros": recordings, their plot and replay.
+    [[nodiscard]] RecordingsPage& recordingsPage() { return *recordings_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +43,7 @@ private:
     void buildWidgets();
     QWidget* ensureWidget(const std::string& name);
     void setUpWindow();
+    void addRecordingsPage();
     void connectUserInput(const std::string& name, QWidget* widget);
     void storeChanged(const std::string& name, Prop prop);
     void focusControl(const std::string& name);
@@ -54,6 +59,7 @@ private:
     std::unique_ptr<Form> form_;
     QPixmap logo_;
     QTabWidget* tabs_ = nullptr;
+    RecordingsPage* recordings_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
     // Store changes and focus requests move the focus too; those moves are not

@@ -18,7 +18,10 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
               return mapfile::encodeLine(
                   mapfile::collect(controls, state.tpsClosedValue, state.tpsOpenValue));
           },
-          [this](const std::string& message) { dialogs.error(message); }) {
+          [this](const std::string& message) { dialogs.error(message); }),
+      replay(controls, state, timers.createTimer("Replay"),
+             [this](const frames::ModuleFrame& frame) { scanner.handleFrame(frame); },
+             {[this] { return replayRefusal(); }, [this] { return port.isOpen(); }}) {
     formdef::populate(controls);
 
     timer1->onTimer = [this] { dispatch([this] { scanner.Timer1Timer(); }); };
@@ -26,6 +29,8 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     timerTps->onTimer = [this] { dispatch([this] { tps.TimerTPSTimer(); }); };
     downloadTimeout->onTimer = [this] { dispatch([this] { download.timeoutTick(); }); };
     recorderCheck->onTimer = [this] { dispatch([this] { recorder.check(); }); };
+    auto& replayTimer = replay.player.timer();
+    replayTimer.onTimer = [this, tick = replayTimer.onTimer] { dispatch(tick); };
     link.onReceived = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
     link.onFailure = [this](const std::string& message) {
         dispatch([this, message] { port.portFailed(message); });
@@ -92,7 +97,22 @@ void Form::close() {
     downloadTimeout->setEnabled(false);
     recorder.sessionEnded();
     recorderCheck->setEnabled(false);
+    replay.player.pause();
     port.closeOnExit();
+}
+
+std::string Form::replayRefusal() const {
+    if (port.isOpen() && (state.scannerActive || timer1->enabled())) {
+        return "Desative o Scanner antes de reproduzir um registro";
+    }
+    if (timer2->enabled() || downloadTimeout->enabled() || controls.visible("pnAguarde") ||
+        controls.visible("Panel1")) {
+        return "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro";
+    }
+    if (timerTps->tag == 1 || timerTps->enabled()) {
+        return "Aguarde o fim da configuração do TPS antes de reproduzir um registro";
+    }
+    return {};
 }
 
 void Form::dispatch(const std::function<void()>& handler) {

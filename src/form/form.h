@@ -4,6 +4,7 @@
 #include "core/platform.h"
 #include "files/map_file.h"
 #include "form/form_state.h"
+#include "form/replay_mode.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
@@ -77,8 +78,11 @@ public:
     MapFileHandler files;
     // Records every scanner session; off until given a folder (the window gives it).
     recording::Recorder recorder;
+    ReplayMode replay; // a recording played through the window ("Registros")
 
 private:
+    [[nodiscard]] std::string replayRefusal() const;
+
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;

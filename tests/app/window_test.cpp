@@ -198,9 +198,10 @@ private slots:
     void startsOnTheSettingsPageWithBothTabs() {
         WindowRig rig;
         auto* tabs = rig.widget<QTabWidget>("Mapas");
-        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), q("Mapas e Scanner"));
         QCOMPARE(tabs->tabText(1), q("Configurações e Correções"));
+        QCOMPARE(tabs->tabText(2), q("Registros"));
         QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet2"));
     }
 
