@@ -1,6 +1,7 @@
 #include "analysis/correction.h"
 
 #include "analysis/cell_weights.h"
+#include "core/control_store.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "recording/recording.h"
@@ -176,6 +177,13 @@ std::vector<std::pair<std::string, std::string>> cellChanges(const Proposal& pro
         }
     }
     return changes;
+}
+
+void applyChanges(ControlStore& store,
+                  const std::vector<std::pair<std::string, std::string>>& changes) {
+    for (const auto& [key, text] : changes) {
+        store.setText(key, text);
+    }
 }
 
 } // namespace orvel::analysis

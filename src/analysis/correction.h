@@ -10,6 +10,10 @@
 #include <utility>
 #include <vector>
 
+namespace orvel {
+class ControlStore;
+}
+
 namespace orvel::recording {
 class Recording;
 }
@@ -105,5 +109,9 @@ private:
 // not excluded whose text changes.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>>
 cellChanges(const Proposal& proposal, const std::array<bool, 72>& excluded);
+
+// Writes the cell texts into the injection map in one go (one step to undo).
+void applyChanges(ControlStore& store,
+                  const std::vector<std::pair<std::string, std::string>>& changes);
 
 } // namespace orvel::analysis
