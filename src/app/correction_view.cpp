@@ -24,7 +24,7 @@ namespace {
 // The captions above the injection map's columns (TPS or MAP steps).
 constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
     "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
-constexpr int kCellWidth = 58;
+constexpr int kCellWidth = 68;
 constexpr int kCellHeight = 38;
 
 QString number(double value, std::string_view pattern) {
@@ -252,10 +252,13 @@ void CorrectionWindow::showProposal() {
                        .arg(number(c.meanShort, "0.0"), number(c.meanLong, "0.0"),
                             number(c.meanLambdaMv, "0"));
         }
+        item->setForeground(Qt::black);
         if (!c.covered) {
-            item->setText(c.samples > 0 ? QStringLiteral("·") : QString());
-            item->setBackground(QColor(235, 235, 235));
-            item->setToolTip(tip + QStringLiteral("\nPoucas leituras: sem proposta"));
+            // Kept as it is: shown greyed so the grid reads as the whole proposed map.
+            item->setText(number(c.current, "0.0"));
+            item->setForeground(QColor(150, 150, 150));
+            item->setBackground(QColor(240, 240, 240));
+            item->setToolTip(tip + QStringLiteral("\nPoucas leituras: fica como está"));
             continue;
         }
         tip +=
