@@ -71,7 +71,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
         } else if (arg == "--fuel-error") {
             options.fuelError = std::string(value());
         } else if (arg == "--time-scale") {
-            options.behaviour.timeScale = numberArgument(arg, value(), 1, 20);
+            options.behaviour.timeScale = numberArgument(arg, value(), 1, 10);
         } else if (arg == "--engine-off") {
             options.engineRunning = false;
         } else {
@@ -108,8 +108,8 @@ Options:
                       factors, one per injection cell, as in a map file ("1,1;
                       0,92;1;..."); "exemplo" for a built-in pattern. The module's
                       lambda loop then trims towards its targets (see sim/README.md)
-  --time-scale N      run the engine N times faster (1..20): each poll brings N
-                      times as many sets, up to what the line carries
+  --time-scale N      run the engine N times faster (1..10): each poll brings N
+                      times as many sets (50 a second at 10, what the line carries)
   --help              this text
 
 Lines on standard input change the behaviour while it runs:

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -173,6 +174,15 @@ analysis::Options CorrectionWindow::options() const {
     o.maxTpsVoltsPerSecond = maxTps_->value();
     o.settleSeconds = settle_->value();
     return o;
+}
+
+void CorrectionWindow::setOptions(const analysis::Options& o) {
+    const QSignalBlocker b1(maxCorrection_), b2(minSamples_), b3(maxTps_), b4(settle_);
+    maxCorrection_->setValue(o.maxCorrectionPercent);
+    minSamples_->setValue(static_cast<int>(o.minSamples));
+    maxTps_->setValue(o.maxTpsVoltsPerSecond);
+    settle_->setValue(o.settleSeconds);
+    analyse();
 }
 
 QString CorrectionWindow::analyse() {

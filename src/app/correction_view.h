@@ -33,6 +33,8 @@ public:
     // "Aplicar": false (and the reason in the status line) when refused.
     bool apply();
     void toggleCell(int cell);
+    // Sets the option fields (and analyses again).
+    void setOptions(const analysis::Options& options);
 
     [[nodiscard]] const std::optional<analysis::Proposal>& proposal() const { return proposal_; }
     [[nodiscard]] QTableWidget* proposalGrid() const { return proposed_; }
