@@ -5,13 +5,17 @@
 
 #include "app/correction_view.h"
 #include "app/correction_window.h"
+#include "fuel_loop.h"
 #include "model/config.h"
+#include "model/number_text.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <fstream>
 
 namespace orvel::test {
@@ -42,8 +46,47 @@ analysis::Input cruise(const ControlStore& store) {
     return input;
 }
 
+// Ten minutes of the simulator's driving cycle over its example fuel error, as
+// the window would have decoded it, with a map of realistic values.
+analysis::Input simulatedDrive(ControlStore& store) {
+    sim::ModuleConfig config = sim::defaultConfig();
+    for (int n = 0; n < 72; ++n) {
+        config.injection[static_cast<std::size_t>(n)] =
+            static_cast<std::uint8_t>(40 + n / 8 * 8 + n % 8 * 6);
+        store.setText(
+            config::injectionKey(n),
+            numtext::formatPattern(config.injection[static_cast<std::size_t>(n)] / 10.0, "0.0"));
+    }
+    analysis::Input input;
+    input.name = "2026-12-08_10-00-00.csv";
+    input.map = analysis::contextFromStore(store);
+    sim::EngineModel engine;
+    sim::FuelLoop loop(config, sim::exampleFuelFactors());
+    for (int i = 0; i < 3000; ++i) {
+        const auto e = engine.at(std::chrono::milliseconds(i * 200), config);
+        const auto r = loop.step(e, config, 0.2);
+        std::array<double, recording::kValueColumns.size()> v{};
+        v[col::rpm] = e.rpm;
+        v[col::ti] = std::round(r.injectionMs * 10) / 10;
+        v[col::temperature] = std::floor(e.coolantC);
+        v[col::shortTrim] = r.shortTrim;
+        v[col::longTrim] = r.longTrim;
+        v[col::lambdaMv] = r.lambdaMv;
+        v[col::tpsVolts] = std::round(e.tpsCount * 500 / 1023.0) / 100;
+        v[col::rpmPosition] = e.rpmPosition;
+        v[col::loadPosition] = e.loadPosition;
+        input.recording.append(i * 0.2, v, {});
+    }
+    return input;
+}
+
 QString cellText(QTableWidget* grid, int cell) {
     return grid->item(cell / 8, cell % 8)->text();
+}
+
+double changeOf(QTableWidget* grid, int cell) {
+    const QString change = cellText(grid, cell).section('\n', 1).remove(" %");
+    return numtext::parseDecimal(change.toStdString());
 }
 
 } // namespace
@@ -65,7 +108,7 @@ private slots:
         QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,0"));
         QVERIFY(view.proposalGrid()->item(3, 3)->toolTip().startsWith("Leituras: 140,0"));
         QVERIFY(view.filterText().contains("Leituras: 300, aproveitadas: 280"));
-        QCOMPARE(cellText(view.proposalGrid(), 0), QString()); // no sets there
+        QCOMPARE(cellText(view.proposalGrid(), 0), QStringLiteral("3,5")); // kept: no sets there
 
         // Nothing changes in the map until "Aplicar"; not while the scanner runs.
         QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
@@ -86,6 +129,25 @@ private slots:
         // nothing left to change in 27.
         QVERIFY(view.proposal()->mapsDiffer);
         QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,5\n0,0 %"));
+    }
+
+    // Also the README's picture: with ORVEL_SCREENSHOT_DIR set it is saved there.
+    void aSimulatedDriveProposesTheExampleErrorBack() {
+        WindowRig rig;
+        app::CorrectionWindow view(*rig.window, {simulatedDrive(rig.controls())});
+        QVERIFY(view.analyse().isEmpty());
+        view.toggleCell(17);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // The example needs 10 % more in cell 27 and 8 % less in 45; the tenth rounds.
+        QVERIFY(std::abs(changeOf(view.proposalGrid(), 27) - 10) <= 1);
+        QVERIFY(std::abs(changeOf(view.proposalGrid(), 45) + 8) <= 1);
+        const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            QTest::qWait(50);
+            QVERIFY(view.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("correcoes.png"),
+                                     "PNG"));
+        }
     }
 
     void badInputGivesAMessageAndNoWindow() {
