@@ -188,6 +188,7 @@ void CorrectionWindow::setOptions(const analysis::Options& o) {
 QString CorrectionWindow::analyse() {
     proposal_.reset();
     QString problem;
+    analysis::FilterCounts counts;
     try {
         const analysis::MapContext windowMap = analysis::contextFromStore(window_.form().controls);
         analysis::Analysis analysis(options());
@@ -198,21 +199,13 @@ QString CorrectionWindow::analyse() {
                 throw analysis::AnalysisError(input.name + ": " + e.what());
             }
         }
-        filters_->setText(QString()); // shown below, also when no cell is covered
-        try {
-            proposal_ = analysis.propose(windowMap);
-        } catch (const analysis::AnalysisError&) {
-            analysis::Proposal counts;
-            counts.counts = analysis.counts();
-            proposal_ = counts;
-            showProposal();
-            proposal_.reset();
-            throw;
-        }
+        counts = analysis.counts(); // shown also when no cell is covered
+        proposal_ = analysis.propose(windowMap);
     } catch (const OrvelError& e) {
         problem = QString::fromStdString(e.what());
     }
     showCurrent();
+    showCounts(counts);
     if (proposal_) {
         showProposal();
         showStatus(refusalToApply(), true);
@@ -238,21 +231,22 @@ void CorrectionWindow::showCurrent() {
     }
 }
 
+void CorrectionWindow::showCounts(const analysis::FilterCounts& counts) {
+    QString text = QStringLiteral("Leituras: %1, aproveitadas: %2\nDeixadas de fora:")
+                       .arg(counts.total)
+                       .arg(counts.used);
+    for (std::size_t f = 0; f < analysis::kFilterCount; ++f) {
+        const std::string_view name = analysis::filterName(static_cast<analysis::Filter>(f));
+        text += QStringLiteral("\n   %1: %2")
+                    .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+                    .arg(counts.excluded[f]);
+    }
+    filters_->setText(text);
+}
+
 void CorrectionWindow::showProposal() {
     const analysis::Proposal& p = *proposal_;
     mapsNote_->setVisible(p.mapsDiffer);
-    QString counts = QStringLiteral("Leituras: %1, aproveitadas: %2\nDeixadas de fora:")
-                         .arg(p.counts.total)
-                         .arg(p.counts.used);
-    for (std::size_t f = 0; f < analysis::kFilterCount; ++f) {
-        counts += QStringLiteral("\n   %1: %2")
-                      .arg(QString::fromUtf8(
-                          analysis::filterName(static_cast<analysis::Filter>(f)).data(),
-                          static_cast<qsizetype>(
-                              analysis::filterName(static_cast<analysis::Filter>(f)).size())))
-                      .arg(p.counts.excluded[f]);
-    }
-    filters_->setText(counts);
     for (int n = 0; n < config::kMapCells; ++n) {
         const auto& c = p.cells[static_cast<std::size_t>(n)];
         auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
@@ -304,6 +298,8 @@ QString CorrectionWindow::refusalToApply() const {
 }
 
 bool CorrectionWindow::apply() {
+    // The window's map may have been edited since: look again before writing.
+    analyse();
     if (!proposal_) {
         return false;
     }

@@ -47,6 +47,7 @@ private:
     [[nodiscard]] analysis::Options options() const;
     [[nodiscard]] QString refusalToApply() const;
     void showCurrent();
+    void showCounts(const analysis::FilterCounts& counts);
     void showProposal();
     void showStatus(const QString& text, bool warning);
 
