@@ -20,7 +20,7 @@ for arg in "$@"; do
     *) targets="$targets $arg" ;;
     esac
 done
-[ -n "$targets" ] || targets="receiver map_file number_text"
+[ -n "$targets" ] || targets="receiver map_file number_text recording_reader"
 
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DORVEL_FUZZ=ON -DORVEL_BENCH=OFF >/dev/null

@@ -1,5 +1,7 @@
 #include "app/control_widgets.h"
 
+#include "app/drop_down_combo_box.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -167,7 +169,7 @@ QWidget* createControlWidget(ControlKind kind, const ControlLayout& layout, QWid
         break;
     }
     case ControlKind::ComboBox: {
-        auto* combo = new QComboBox(parent);
+        auto* combo = new DropDownComboBox(parent);
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setFocusPolicy(focus);

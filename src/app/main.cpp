@@ -1,14 +1,23 @@
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt_platform.h"
 #include "link/qt_serial_link.h"
 
 #include <QApplication>
 
+#include <iostream>
+
 int main(int argc, char* argv[]) {
+    if (const auto status = orvel::app::answerCommandLine(argc, argv, std::cout)) {
+        return *status;
+    }
     QApplication app(argc, argv);
     // The program's name as the desktop shows it. No display name: the platform
     // would append it to the window's caption.
     QApplication::setApplicationName(QStringLiteral("Orvel"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVEL_APP_ID));
+    orvel::app::installToolkitTranslations(app);
 
     orvel::QtSerialLink link;
     orvel::app::QtTimerFactory timers;

@@ -1,7 +1,9 @@
 #include "app/main_window.h"
 
 #include "app/control_widgets.h"
+#include "app/drop_down_combo_box.h"
 #include "app/jpeg_image.h"
+#include "app/port_list_tips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,6 +23,8 @@
 namespace orvel::app {
 
 namespace {
+
+constexpr char kPortList[] = "cbPorta";
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -52,6 +56,8 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
                        QWidget* parent)
     : QWidget(parent), form_(std::make_unique<Form>(link, prober, timers, dialogs)),
       logo_(loadLogo()) {
+    // Every scanner session is recorded; tests point XDG_DATA_HOME elsewhere.
+    form_->recorder.setFolder(recording::defaultFolder());
     buildWidgets();
     setUpWindow();
     form_->controls.setObserver(
@@ -198,6 +204,13 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
         connect(combo, &QComboBox::editTextChanged, this,
                 [this, name](const QString& text) { userEditedText(name, text); });
         combo->installEventFilter(this);
+        if (auto* dropDown = qobject_cast<DropDownComboBox*>(combo)) {
+            connect(dropDown, &DropDownComboBox::aboutToShowPopup, this,
+                    [this, name] { form_->dropDown(name); });
+            if (name == kPortList) {
+                new PortListTips(dropDown, form_->prober);
+            }
+        }
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         connect(button, &QPushButton::clicked, this, [this, name] { form_->click(name); });
     }

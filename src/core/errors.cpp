@@ -9,4 +9,12 @@ std::string withFullStop(const std::string& message) {
     return message;
 }
 
+std::string errorBoxText(const OrvelError& error) {
+    std::string text = withFullStop(error.what());
+    if (!error.hint().empty()) {
+        text += "\n\n" + error.hint();
+    }
+    return text;
+}
+
 } // namespace orvel

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace orvel {
 
@@ -10,6 +11,13 @@ namespace orvel {
 class OrvelError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+
+    // What the user can do about it, shown under the message; empty for nothing.
+    [[nodiscard]] const std::string& hint() const { return hint_; }
+    void setHint(std::string hint) { hint_ = std::move(hint); }
+
+private:
+    std::string hint_;
 };
 
 // A field text that does not parse as the number an operation needs.
@@ -22,6 +30,14 @@ public:
 class PortError : public OrvelError {
 public:
     using OrvelError::OrvelError;
+    PortError(const std::string& message, int systemError)
+        : OrvelError(message), systemError_(systemError) {}
+
+    // The system's error number behind the message; 0 when unknown.
+    [[nodiscard]] int systemError() const { return systemError_; }
+
+private:
+    int systemError_ = 0;
 };
 
 // A file that cannot be read or written.
@@ -39,5 +55,7 @@ public:
 
 // The error box appends a full stop when the last byte sorts after '.'.
 [[nodiscard]] std::string withFullStop(const std::string& message);
+// The error box's text: the message with its full stop, the hint below it.
+[[nodiscard]] std::string errorBoxText(const OrvelError& error);
 
 } // namespace orvel

@@ -31,6 +31,11 @@ class PortProber {
 public:
     virtual ~PortProber() = default;
     [[nodiscard]] virtual bool probe(const std::string& name) = 0;
+    // What the device calls itself ("FT232R USB UART"), or empty.
+    [[nodiscard]] virtual std::string description(const std::string& name) {
+        (void)name;
+        return {};
+    }
 };
 
 // A repeating timer with the semantics the handlers rely on: enabling a running

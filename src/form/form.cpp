@@ -8,15 +8,24 @@ namespace orvel {
 Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs& dialogs_)
     : link(link_), prober(prober_), dialogs(dialogs_), timer1(timers.createTimer("Timer1")),
       timer2(timers.createTimer("Timer2")), timerTps(timers.createTimer("TimerTPS")),
-      downloadTimeout(timers.createTimer("DownloadTimeout")), port(*this), receiver(*this),
+      downloadTimeout(timers.createTimer("DownloadTimeout")),
+      recorderCheck(timers.createTimer("RecorderCheck")), port(*this), receiver(*this),
       download(*this), upload(*this), scanner(*this), rules(*this), alteration(*this), units(*this),
-      tps(*this), calibrator(*this), files(*this) {
+      tps(*this), calibrator(*this), files(*this),
+      recorder(
+          *recorderCheck,
+          [this] {
+              return mapfile::encodeLine(
+                  mapfile::collect(controls, state.tpsClosedValue, state.tpsOpenValue));
+          },
+          [this](const std::string& message) { dialogs.error(message); }) {
     formdef::populate(controls);
 
     timer1->onTimer = [this] { dispatch([this] { scanner.Timer1Timer(); }); };
     timer2->onTimer = [this] { dispatch([this] { upload.Timer2Timer(); }); };
     timerTps->onTimer = [this] { dispatch([this] { tps.TimerTPSTimer(); }); };
     downloadTimeout->onTimer = [this] { dispatch([this] { download.timeoutTick(); }); };
+    recorderCheck->onTimer = [this] { dispatch([this] { recorder.check(); }); };
     link.onReceived = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
     link.onFailure = [this](const std::string& message) {
         dispatch([this, message] { port.portFailed(message); });
@@ -44,6 +53,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     onClick({"btnRecalcular"}, [this] { calibrator.btnRecalcularClick(); });
     onClick({"btnAnular"}, [this] { calibrator.btnAnularClick(); });
 
+    dropDownHandlers_.emplace("cbPorta", [this] { port.cbPortaDropDown(); });
     exitHandlers_.emplace("eDeslCutOff", [this] { rules.eDeslCutOffExit(); });
     exitHandlers_.emplace("eLigaCutOff", [this] { rules.eLigaCutOffExit(); });
     exitHandlers_.emplace("eLimiteRpm", [this] { rules.eLimiteRpmExit(); });
@@ -80,6 +90,8 @@ void Form::close() {
     timer2->setEnabled(false);
     timerTps->setEnabled(false);
     downloadTimeout->setEnabled(false);
+    recorder.sessionEnded();
+    recorderCheck->setEnabled(false);
     port.closeOnExit();
 }
 
@@ -87,7 +99,7 @@ void Form::dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const OrvelError& e) {
-        dialogs.error(withFullStop(e.what()));
+        dialogs.error(errorBoxText(e));
     }
 }
 
@@ -112,6 +124,15 @@ bool Form::exit(std::string_view control) {
 bool Form::keyPress(std::string_view control) {
     auto it = keyHandlers_.find(control);
     if (it == keyHandlers_.end()) {
+        return false;
+    }
+    dispatch(it->second);
+    return true;
+}
+
+bool Form::dropDown(std::string_view control) {
+    auto it = dropDownHandlers_.find(control);
+    if (it == dropDownHandlers_.end()) {
         return false;
     }
     dispatch(it->second);

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
+#include "recording/recorder.h"
 #include "tools/calibrator.h"
 #include "tools/map_alteration.h"
 #include "tools/tps_calibration.h"
@@ -44,6 +45,8 @@ public:
     bool click(std::string_view control);
     bool exit(std::string_view control);
     bool keyPress(std::string_view control);
+    // The user opens a list's drop-down.
+    bool dropDown(std::string_view control);
     void received(std::span<const std::uint8_t> bytes);
 
     // Runs a handler at the event boundary.
@@ -59,6 +62,7 @@ public:
     std::unique_ptr<Timer> timer2;   // upload pace
     std::unique_ptr<Timer> timerTps; // TPS calibration steps; tag 1 while it runs
     std::unique_ptr<Timer> downloadTimeout;
+    std::unique_ptr<Timer> recorderCheck; // tells the user about recording faults
 
     SerialPortController port;
     FrameReceiver receiver;
@@ -71,11 +75,14 @@ public:
     TpsCalibration tps;
     Calibrator calibrator;
     MapFileHandler files;
+    // Records every scanner session; off until given a folder (the window gives it).
+    recording::Recorder recorder;
 
 private:
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;
+    std::map<std::string, std::function<void()>, std::less<>> dropDownHandlers_;
 };
 
 } // namespace orvel

@@ -32,6 +32,8 @@ struct FormState : UploadValues {
     std::uint16_t uploadTick = 0;
     // The last upload sent its end command (not stopped by a failure).
     bool uploadCompleted = false;
+    // The TPS procedure's own upload sent its end command.
+    bool tpsUploadCompleted = false;
 
     // TPS end points (part of the configuration, not field texts)
     int tpsClosedValue = 130;

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QMetaObject>
+#include <QSerialPortInfo>
 
 #include <cerrno>
 #include <utility>
@@ -82,7 +83,13 @@ void QtSerialLink::open(const std::string& name) {
     clearSystemError();
     lastCode_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
-        throw PortError(withCode("Unable to open com port", codeOf(port_.error())));
+        int code = codeOf(port_.error());
+        // Another program that holds the port's lock file leaves "file exists"
+        // behind; what it means is that the port is busy.
+        if (port_.error() == QSerialPort::PermissionError && code != EACCES && code != EPERM) {
+            code = EBUSY;
+        }
+        throw PortError(withCode("Unable to open com port", code), code);
     }
     clearSystemError();
     lastCode_ = 0;
@@ -162,6 +169,10 @@ bool QtSerialLink::probe(const std::string& name) {
     }
     trial.close();
     return true;
+}
+
+std::string QtSerialLink::description(const std::string& name) {
+    return QSerialPortInfo(QString::fromStdString(plainName(name))).description().toStdString();
 }
 
 int QtSerialLink::codeOf(QSerialPort::SerialPortError error) const {

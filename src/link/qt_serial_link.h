@@ -22,6 +22,7 @@ public:
     [[nodiscard]] bool isOpen() const override;
     void write(std::span<const std::uint8_t> bytes) override;
     [[nodiscard]] bool probe(const std::string& name) override;
+    [[nodiscard]] std::string description(const std::string& name) override;
 
     // "\\.\COM12" and "COM12" name the same port.
     [[nodiscard]] static std::string plainName(const std::string& name);

@@ -2,11 +2,37 @@
 
 #include "core/errors.h"
 #include "form/form.h"
+#include "link/port_hints.h"
 #include "link/port_list.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace orvel {
+
+namespace {
+
+constexpr char kNoPortText[] = "!!";
+
+// The port this program holds open cannot be opened a second time, yet it is there.
+class HeldPortProber : public PortProber {
+public:
+    HeldPortProber(PortProber& prober, std::string held)
+        : prober_(prober), held_(std::move(held)) {}
+    bool probe(const std::string& name) override {
+        return (!held_.empty() && name == held_) || prober_.probe(name);
+    }
+
+private:
+    PortProber& prober_;
+    std::string held_;
+};
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
 
 void SerialPortController::fillPortList() {
     showPorts(ListSerialPorts(form_.prober));
@@ -18,6 +44,22 @@ void SerialPortController::showPorts(std::vector<std::string> names) {
     if (!first.empty()) {
         form_.controls.setText("cbPorta", std::move(first));
     }
+}
+
+void SerialPortController::cbPortaDropDown() {
+    auto& c = form_.controls;
+    HeldPortProber prober(form_.prober, open_ ? portName_ : std::string());
+    std::vector<std::string> names = ListSerialPorts(prober);
+    const std::vector<std::string>& before = c.get("cbPorta").items;
+    if (names == before) {
+        return;
+    }
+    const std::string current = c.text("cbPorta");
+    const bool typed = current != kNoPortText && !contains(before, current);
+    const bool keep = typed || contains(names, current);
+    std::string shown = keep ? current : names.empty() ? kNoPortText : names.front();
+    c.setItems("cbPorta", std::move(names));
+    c.setText("cbPorta", std::move(shown));
 }
 
 void SerialPortController::btnAtivarClick() {
@@ -52,7 +94,12 @@ void SerialPortController::ComPort1AfterClose() {
 }
 
 void SerialPortController::openPort() {
-    form_.link.open(portName_);
+    try {
+        form_.link.open(portName_);
+    } catch (PortError& e) {
+        e.setHint(openFailureHint(e.systemError()));
+        throw;
+    }
     open_ = true;
     lossReported_ = false;
     form_.receiver.reset();
@@ -63,6 +110,7 @@ void SerialPortController::closePort() {
     // Timer1 may still owe the scanner's stop command; with the port gone it
     // would only fail, so it stops with the port.
     form_.timer1->setEnabled(false);
+    form_.download.abandon();
     form_.link.close();
     if (std::exchange(open_, false)) {
         ComPort1AfterClose();
@@ -90,8 +138,7 @@ void SerialPortController::stopTransfers() {
     form_.timer1->setEnabled(false);
     form_.timer2->setEnabled(false);
     form_.downloadTimeout->setEnabled(false);
-    form_.timerTps->setEnabled(false);
-    form_.timerTps->tag = 0;
+    form_.tps.endWithThePort();
     c.setVisible({"pnAguarde", "Panel1"}, false);
     if (transferRan) {
         c.setEnabled({"btnSalvar", "btnCarregar", "btnAlterarMapas"}, true);

@@ -16,6 +16,9 @@ public:
     explicit SerialPortController(Form& form) : form_(form) {}
 
     void fillPortList(); // FormCreate step 1
+    // The user opens the port list: it shows the ports of now, in the same order,
+    // keeping the chosen port while it is still there and a name the user typed.
+    void cbPortaDropDown();
     // Puts the names into cbPorta and selects the first; none keeps its text.
     void showPorts(std::vector<std::string> names);
     void btnAtivarClick();

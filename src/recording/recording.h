@@ -15,9 +15,30 @@ namespace orvel::recording {
 // The three frames of one scanner set (ids 29, 30, 31) as received.
 using FrameSet = std::array<frames::ModuleFrame, 3>;
 
+inline constexpr std::size_t kValueCount = kValueColumns.size();
+// A value in its column's fixed point: 12,3 in a one-decimal column is 123.
+using FixedValues = std::array<std::int32_t, kValueCount>;
+
+// What the frames' decoding can give in a column, in its fixed point. Values
+// outside are refused when a file is read; append() clamps to it.
+struct FixedRange {
+    std::int32_t min;
+    std::int32_t max;
+};
+[[nodiscard]] FixedRange fixedRange(int column);
+
+// One row as the file holds it: milliseconds since the start, the values in
+// fixed point, the raw frames.
+struct Row {
+    std::int32_t timeMs = 0;
+    FixedValues values{};
+    FrameSet frames{};
+};
+
 // A recording in memory, read from a file or built by tests. Columnar and
 // compact (a ten-hour recording must stay under 100 bytes per row): values are
-// kept as fixed-point integers with their column's decimals.
+// kept as fixed-point integers with their column's decimals, 16 bits wide where
+// the frames' decoding bounds them to that.
 class Recording {
 public:
     [[nodiscard]] std::size_t rows() const;
@@ -32,15 +53,26 @@ public:
     void append(double seconds, const std::array<double, kValueColumns.size()>& values,
                 const FrameSet& frames);
 
+    // The same in the file's terms.
+    [[nodiscard]] std::int32_t timeMs(std::size_t row) const { return timesMs_[row]; }
+    [[nodiscard]] std::int32_t fixedValue(int column, std::size_t row) const;
+    [[nodiscard]] Row row(std::size_t row) const;
+    void append(const Row& row);
+
+    void reserve(std::size_t rows);
+    // Bytes held for the rows (capacities included), extra columns not counted.
+    [[nodiscard]] std::size_t memoryBytes() const;
+
     // Columns found in the file that this program does not write; kept, by name,
     // so a recording loads and writes back whole.
     std::vector<std::string> extraColumns;
     std::vector<std::vector<std::string>> extraValues; // [column][row], text as read
 
 private:
-    // The representation is free to change (the public interface is shared).
+    static constexpr std::size_t kWideColumns = 2; // RPM and duty exceed 16 bits
     std::vector<std::int32_t> timesMs_;
-    std::vector<std::int32_t> values_; // rows() * kValueColumns.size(), fixed point
+    std::array<std::vector<std::int16_t>, kValueCount - kWideColumns> narrow_;
+    std::array<std::vector<std::int32_t>, kWideColumns> wide_;
     std::vector<std::uint8_t> frames_; // rows() * 27: id and 8 data bytes, three times
 };
 

@@ -31,8 +31,13 @@ constexpr double kMaxClosedVoltage = 1.25;
 } // namespace
 
 void TpsCalibration::btnConfigurarTpsClick() {
+    const auto& bar = form_.controls.get("BarraTps");
+    before_ = Before{form_.state.tpsClosedValue, form_.state.tpsOpenValue, bar.min, bar.max};
     form_.controls.setEnabled("Button3", false);
     form_.dialogs.message(kT1);
+    if (!before_) {
+        return; // the port was lost while the box was open
+    }
     form_.state.tpsCalibrationFrameCount = 1;
     form_.state.tpsCalibrationTick = 0;
     form_.timerTps->setInterval(kTickInterval);
@@ -41,6 +46,10 @@ void TpsCalibration::btnConfigurarTpsClick() {
 
 void TpsCalibration::TimerTPSTimer() {
     auto& st = form_.state;
+    if (!form_.port.isOpen()) {
+        cancel(); // closed by the user: nothing more can be read or sent
+        return;
+    }
     form_.timerTps->tag = 1;
     ++st.tpsCalibrationTick;
     form_.controls.setText("Label92", numtext::formatInteger(st.tpsCalibrationTick));
@@ -52,14 +61,21 @@ void TpsCalibration::TimerTPSTimer() {
         checkClosedReading();
         break;
     case kUploadTick:
+        // An upload the user started runs to its end first: starting over would
+        // leave the module half a configuration without an end command.
+        if (form_.timer2->enabled()) {
+            --st.tpsCalibrationTick;
+            break;
+        }
         // Sending the previous open point as if it were new would report a
         // calibration that never happened.
         if (st.tpsCalibrationFrameCount < kOpenFrame) {
             cancel();
             break;
         }
+        st.tpsUploadCompleted = false;
         try {
-            form_.upload.btnEnviaClick();
+            form_.upload.startForTpsCalibration();
         } catch (...) {
             // Nothing was sent, so the procedure must not go on to report success.
             cancel();
@@ -67,8 +83,15 @@ void TpsCalibration::TimerTPSTimer() {
         }
         break;
     case kFinishTick:
-        // An upload stopped by a failure told the module nothing complete.
-        if (!st.uploadCompleted) {
+        // The scanner that the completion starts would poll between the packets
+        // of an upload the user started meanwhile.
+        if (form_.timer2->enabled()) {
+            --st.tpsCalibrationTick;
+            break;
+        }
+        // Its own upload stopped by a failure told the module nothing complete;
+        // an upload the user sent afterwards changes nothing about that.
+        if (!st.tpsUploadCompleted) {
             cancel();
             break;
         }
@@ -88,15 +111,16 @@ void TpsCalibration::checkClosedReading() {
         return;
     }
     if (st.tpsVoltage > kMaxClosedVoltage) {
-        st.tpsCalibrationTick = 0;
+        restore();
         form_.dialogs.message(kT2);
         form_.dialogs.message(kT3);
-        form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
-        form_.timerTps->setEnabled(false);
-        form_.timerTps->tag = 0;
+        offerAgain();
         return;
     }
     form_.dialogs.message(kT4);
+    if (!before_) {
+        return; // the port was lost while the box was open
+    }
     form_.scanner.start();
     form_.timerTps->setEnabled(true);
 }
@@ -105,18 +129,40 @@ void TpsCalibration::finish() {
     form_.controls.setText("Label54", numtext::formatGeneral(form_.state.tpsVoltage));
     form_.timerTps->setEnabled(false);
     form_.timerTps->tag = 0;
+    before_.reset();
     form_.dialogs.message(kT5);
-    form_.scanner.start();
-    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
+    if (form_.port.isOpen()) {
+        form_.scanner.start();
+    }
+    offerAgain();
 }
 
 void TpsCalibration::cancel() {
+    restore();
+    form_.scanner.stop();
+    form_.dialogs.message(kT3);
+    offerAgain();
+}
+
+void TpsCalibration::endWithThePort() {
+    restore();
+}
+
+void TpsCalibration::restore() {
     form_.timerTps->setEnabled(false);
     form_.timerTps->tag = 0;
     form_.state.tpsCalibrationTick = 0;
-    form_.scanner.stop();
-    form_.dialogs.message(kT3);
-    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, true);
+    if (!before_) {
+        return;
+    }
+    form_.state.tpsClosedValue = before_->closedValue;
+    form_.state.tpsOpenValue = before_->openValue;
+    form_.controls.setRange("BarraTps", before_->barMin, before_->barMax);
+    before_.reset();
+}
+
+void TpsCalibration::offerAgain() {
+    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, form_.port.isOpen());
 }
 
 void TpsCalibration::capture() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace orvel {
 
 class Form;
@@ -13,12 +15,27 @@ public:
     // Frame 29 while the TimerTPS tag is 1, after TpsRawValue was taken.
     void capture();
 
+    // The port was lost: the procedure ends as cancelled, without a box of its own.
+    void endWithThePort();
+
 private:
+    // What a cancelled procedure puts back.
+    struct Before {
+        int closedValue;
+        int openValue;
+        int barMin;
+        int barMax;
+    };
     void checkClosedReading();
     void finish();
     // Ends the procedure without sending anything.
     void cancel();
+    // Timer off, flag cleared, end points and bar as before the click.
+    void restore();
+    // Its buttons need the port.
+    void offerAgain();
     Form& form_;
+    std::optional<Before> before_; // set while the procedure runs
 };
 
 } // namespace orvel

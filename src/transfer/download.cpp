@@ -52,8 +52,10 @@ void Download::handleFrame(const frames::ModuleFrame& frame) {
     }
     if (id < frames::kLastConfigurationId) {
         // Only a download in progress watches for silence: a stray frame must not
-        // end a display it did not start (frame 1 starts one, so it always does).
-        if (id == 1 || form_.downloadTimeout->enabled()) {
+        // end a display it did not start. Frame 1 starts one unless another
+        // operation holds the buttons; that operation gives them back itself.
+        const bool starts = id == 1 && !otherOperationRuns();
+        if (starts || form_.downloadTimeout->enabled()) {
             restartTimeout();
         }
     }
@@ -180,6 +182,9 @@ void Download::finish() {
 
 void Download::timeoutTick() {
     form_.downloadTimeout->setEnabled(false);
+    if (otherOperationRuns()) {
+        return; // its display and buttons are not the read's to touch
+    }
     auto& c = form_.controls;
     c.setVisible({"pnAguarde", "Panel1"}, false);
     c.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2", "btnAlterarMapas"}, true);
@@ -191,6 +196,18 @@ void Download::timeoutTick() {
     c.setEnabled({"btnDesativar", "btnEnvia", "Button8", "btnLerDados", "Button6", "Button3"},
                  true);
     form_.dialogs.message(std::string(kNoModuleAnswer));
+}
+
+void Download::abandon() {
+    if (!form_.downloadTimeout->enabled()) {
+        return;
+    }
+    form_.downloadTimeout->setEnabled(false);
+    form_.controls.setVisible({"pnAguarde", "Panel1"}, false);
+}
+
+bool Download::otherOperationRuns() const {
+    return form_.scanner.isOn() || form_.timer2->enabled() || form_.timerTps->tag != 0;
 }
 
 void Download::restartTimeout() {

@@ -18,6 +18,9 @@ public:
     void handleFrame(const frames::ModuleFrame& frame); // ids 1..26
     // Ends a download whose frame 26 never came (3 s of silence).
     void timeoutTick();
+    // An upload or the scanner takes the port over, or the port closes: the read
+    // the user asked for waits no longer, and its waiting display goes.
+    void abandon();
 
 private:
     void beginReceiving();
@@ -30,6 +33,8 @@ private:
     void writeEngineLayout(const frames::ModuleFrame& frame);
     void finish();
     void restartTimeout();
+    // The scanner, an upload or the TPS procedure holds the buttons.
+    [[nodiscard]] bool otherOperationRuns() const;
     void setChoice(const char* list, int code);
 
     Form& form_;

@@ -3,6 +3,7 @@
 #include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
+#include "transfer/scanner_values.h"
 
 #include <algorithm>
 #include <array>
@@ -62,6 +63,7 @@ void Scanner::Button3Click() {
 }
 
 void Scanner::switchOn() {
+    form_.download.abandon();
     auto& c = form_.controls;
     c.setTabVisible("TabSheet2", false);
     c.setVisible("GroupBox3", false);
@@ -74,10 +76,14 @@ void Scanner::switchOn() {
     form_.timer1->setEnabled(true);
     c.setCaption("Button3", kSwitchOffCaption);
     c.setEnabled({"btnAlterarMapas", "btnDesativar", "btnConfigurarTps"}, false);
+    form_.recorder.sessionStarted();
 }
 
 void Scanner::switchOff() {
     auto& c = form_.controls;
+    // Whatever ends the session (the user, the watchdog, the TPS procedure, a
+    // lost port) comes through here.
+    form_.recorder.sessionEnded();
     form_.state.scannerActive = false;
     c.setEnabled({"btnLerDados", "btnEnvia", "btnSalvar", "btnCarregar"}, true);
     c.setCaption("Button3", kSwitchOnCaption);
@@ -129,6 +135,7 @@ bool Scanner::pollingWithoutPort() {
 }
 
 void Scanner::handleFrame(const frames::ModuleFrame& frame) {
+    form_.recorder.frameReceived(frame, form_.state.cylinderCount);
     switch (frame.id) {
     case 29:
         sensorFrame(frame.data);
@@ -157,13 +164,13 @@ void Scanner::sensorFrame(const Data& d) {
     c.setTextColor("eTemperatura", d[0] >= 95 ? colors::yellow : colors::lime);
     c.setText("eValorMap", integer(d[1]));
     c.setText("eAtuadorML", integer(d[2]));
-    c.setText("eValorSonda", integer(d[3] * 10));
+    c.setText("eValorSonda", integer(scanvalues::lambdaMillivolts(d[3])));
     s.tpsRawValue = frames::u16(d[4], d[5]);
     if (form_.timerTps->tag == 1) {
         form_.tps.capture();
     }
     c.setPosition("BarraTps", s.tpsRawValue / 4);
-    s.tpsVoltage = s.tpsRawValue * 5 / 1023.0;
+    s.tpsVoltage = scanvalues::tpsVolts(s.tpsRawValue);
     c.setText("eValorTps", numtext::formatPattern(s.tpsVoltage, "0.00 "));
     c.setText("eColunaTps", integer(d[6]));
     for (auto g : kLoadGauges) {
@@ -180,17 +187,16 @@ void Scanner::engineFrame(const Data& d) {
     for (auto g : kRpmGauges) {
         c.setPosition(g, kLastRpmPosition - d[1]);
     }
-    s.injectionTimeMs = (frames::u16(d[2], d[3]) >> 2) / 10.0;
-    c.setText("ePresAtm", integer(d[4] * 20 + 820));
+    s.injectionTimeMs = scanvalues::injectionTenths(d[2], d[3]) / 10.0;
+    c.setText("ePresAtm", integer(scanvalues::atmosphericMbar(d[4])));
     const int period = frames::u16(d[5], d[6]);
     if (period > 0) {
         // Until a configuration is read or sent the cylinder count is unknown
         // (0): RPM and duty cannot be worked out, so they show nothing.
         if (s.cylinderCount > 0) {
-            const int rpm = 4'800'000 / s.cylinderCount / period;
+            const int rpm = scanvalues::rpm(period, s.cylinderCount);
             c.setText("eRpm", integer(rpm));
-            s.injectorDuty =
-                static_cast<double>(rpm) / s.cylinderCount * 20 * s.injectionTimeMs / 100 / 30;
+            s.injectorDuty = scanvalues::injectorDuty(rpm, s.cylinderCount, s.injectionTimeMs);
             c.setText("eTi", numtext::formatPattern(s.injectionTimeMs, "0.0") + "  " +
                                  numtext::formatPattern(s.injectorDuty, "0"));
             c.setTextColor("eTi", s.injectorDuty >= 90 ? colors::yellow : colors::lime);

@@ -99,6 +99,14 @@ std::uint8_t wire(std::int8_t value) {
 } // namespace
 
 void Upload::btnEnviaClick() {
+    start(false);
+}
+
+void Upload::startForTpsCalibration() {
+    start(true);
+}
+
+void Upload::start(bool forTpsCalibration) {
     const UploadValues values = prepare();
     // Every value is checked before anything is shown or sent: an upload that
     // stops half-way would leave the module with a mixed configuration.
@@ -106,6 +114,7 @@ void Upload::btnEnviaClick() {
         (void)buildPacket(k, values);
     }
     static_cast<UploadValues&>(form_.state) = values;
+    form_.download.abandon();
 
     auto& c = form_.controls;
     if (form_.timerTps->tag == 0) {
@@ -125,6 +134,7 @@ void Upload::btnEnviaClick() {
     form_.timer2->setEnabled(true);
     form_.state.uploadTick = 0;
     form_.state.uploadCompleted = false;
+    forTpsCalibration_ = forTpsCalibration;
 }
 
 void Upload::Timer2Timer() {
@@ -149,6 +159,9 @@ void Upload::Timer2Timer() {
             finish();
             form_.port.send(frames::encodeCommand(frames::Command::UploadEnd));
             s.uploadCompleted = true;
+            if (forTpsCalibration_) {
+                s.tpsUploadCompleted = true;
+            }
         }
     } catch (const OrvelError&) {
         // A value edited into something unsendable, or a failed write: the rest

@@ -23,18 +23,22 @@ public:
     // Refuses (nothing sent, nothing changed) when any value would not arrive
     // intact, with the focus on its field.
     void btnEnviaClick();
+    // The same upload for the TPS procedure, whose completion follows its end.
+    void startForTpsCalibration();
     void Timer2Timer();
     // Packet k (1..32) from the current texts and the values the click prepared.
     // Throws ConversionError / RefusedError when a value does not parse or fit.
     [[nodiscard]] frames::ConfigPacket buildPacket(int number) const;
 
 private:
+    void start(bool forTpsCalibration);
     [[nodiscard]] UploadValues prepare() const;
     [[nodiscard]] frames::ConfigPacket buildPacket(int number, const UploadValues& values) const;
     // Ends an upload: timer off, waiting display gone, buttons back.
     void finish();
 
     Form& form_;
+    bool forTpsCalibration_ = false;
 };
 
 } // namespace orvel

@@ -7,11 +7,13 @@
 #include "core/errors.h"
 #include "core/manual_clock.h"
 
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -33,8 +35,13 @@ public:
         writes.emplace_back(bytes.begin(), bytes.end());
     }
     [[nodiscard]] bool probe(const std::string& name) override { return openable.count(name) > 0; }
+    [[nodiscard]] std::string description(const std::string& name) override {
+        const auto it = descriptions.find(name);
+        return it != descriptions.end() ? it->second : std::string();
+    }
 
     std::set<std::string> openable;
+    std::map<std::string, std::string> descriptions;
     std::vector<std::vector<std::uint8_t>> writes;
 
 private:
@@ -63,6 +70,8 @@ private:
 
 struct WindowRig {
     explicit WindowRig(std::set<std::string> ports = {}) {
+        // Scanner sessions are recorded: never into the real home.
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
         link.openable = std::move(ports);
         window = std::make_unique<app::MainWindow>(link, link, clock, dialogs);
     }
@@ -72,6 +81,7 @@ struct WindowRig {
     }
     [[nodiscard]] ControlStore& controls() const { return window->form().controls; }
 
+    QTemporaryDir dataHome;
     WindowLink link;
     ManualClock clock;
     RecordingDialogs dialogs;

@@ -164,6 +164,8 @@ class Rig {
 public:
     Rig() {
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        // Scanner sessions are recorded: never into the real home.
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
         sim = std::make_unique<SimProcess>(runtime.path());
     }
     ~Rig() {
@@ -196,6 +198,7 @@ public:
     }
 
     QTemporaryDir runtime;
+    QTemporaryDir dataHome;
     QtSerialLink link;
     app::QtTimerFactory timers;
     E2eDialogs dialogs;

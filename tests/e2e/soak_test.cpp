@@ -289,6 +289,7 @@ private:
 private slots:
     void initTestCase() {
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", runtime.path().toLocal8Bit()); // the recordings
         const auto seed = static_cast<std::uint32_t>(envNumber("ORVEL_SOAK_SEED", 2003));
         random.seed(seed);
         qInfo("soak seed %u", seed);

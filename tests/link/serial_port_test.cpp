@@ -1,7 +1,10 @@
 #include "core/errors.h"
+#include "link/port_hints.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <string_view>
 #include <vector>
@@ -59,6 +62,27 @@ TEST_F(SerialPortTest, AnotherPortCanBeTriedAfterAFailedActivation) {
     activate();
     EXPECT_EQ(link.openName, "COM1");
     EXPECT_TRUE(form.state.portActive);
+}
+
+TEST_F(SerialPortTest, ARefusedOpenTellsBelowTheMessageWhatToDo) {
+    struct Case {
+        int code;
+        std::string_view hintHolds; // empty: no hint at all
+    };
+    for (const Case& c : {Case{EACCES, "\n    sudo usermod -aG dialout $USER\n"},
+                          Case{EBUSY, "ModemManager"}, Case{ENOENT, ""}}) {
+        const std::string hint = openFailureHint(c.code);
+        EXPECT_EQ(hint.empty(), c.hintHolds.empty()) << c.code;
+        EXPECT_NE(hint.find(c.hintHolds), std::string::npos) << hint;
+
+        link.refused["/dev/ttyACM0"] = c.code;
+        setText("cbPorta", "/dev/ttyACM0");
+        const std::string message =
+            "Unable to open com port (win error code: " + std::to_string(c.code) + ")";
+        dialogs.expectError(hint.empty() ? message : message + "\n\n" + hint);
+        form.click("btnAtivar");
+        expectClosedAndReadyToActivate();
+    }
 }
 
 TEST_F(SerialPortTest, DeactivationClosesThePortAndDisablesTheTpsButton) {

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace orvel::test {
@@ -9,7 +10,10 @@ namespace orvel::test {
 void FakeLink::open(const std::string& name) {
     std::string plain = name.rfind("\\\\.\\", 0) == 0 ? name.substr(4) : name;
     if (openable.count(plain) == 0) {
-        throw PortError("Unable to open com port (win error code: 2)");
+        const auto it = refused.find(plain);
+        const int code = it != refused.end() ? it->second : ENOENT;
+        throw PortError("Unable to open com port (win error code: " + std::to_string(code) + ")",
+                        code);
     }
     open_ = true;
     openName = plain;

@@ -1,14 +1,15 @@
 #pragma once
 
-#include "form/form.h"
 #include "core/manual_clock.h"
 #include "core/platform.h"
+#include "form/form.h"
 #include "link/frames.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -34,6 +35,9 @@ public:
     void unplug(const std::string& message = "ReadFile function failed (win error code: 5)");
 
     std::set<std::string> openable{"COM1", "COM3"};
+    // Ports the system refuses, with its error number; any other port that is not
+    // openable is absent (ENOENT).
+    std::map<std::string, int> refused;
     std::string openName;
     int opens = 0;
     int closes = 0;

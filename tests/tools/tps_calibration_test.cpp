@@ -127,6 +127,113 @@ TEST_F(TpsCalibrationTest, CompletionLeavesTheScannerOnEvenIfTheUserStartedItMea
     EXPECT_TRUE(scannerOn());
 }
 
+TEST_F(TpsCalibrationTest, AnUploadTheUserStartedFinishesBeforeTheProcedureSendsItsOwn) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    takeWrites();
+    clock.advance(3400);
+    ASSERT_TRUE(form.click("btnEnvia")); // just before tick 11
+    dialogs.expectMessage(kT5);
+    clock.advance(5500);
+    const auto sent = takeWrites();
+    std::vector<int> numbers;
+    for (const auto& w : sent) {
+        numbers.push_back(w.size() == frames::kPacketSize ? w[0] : w[1]);
+    }
+    std::vector<int> whole;
+    for (int k = 1; k <= 32; ++k) {
+        whole.push_back(k);
+    }
+    whole.push_back(0x48);
+    std::vector<int> twice = whole;
+    twice.insert(twice.end(), whole.begin(), whole.end());
+    // The scanner's commands are left out.
+    std::erase_if(numbers, [](int n) { return n == 0x7F || n == 0xD9; });
+    EXPECT_EQ(numbers, twice);
+}
+
+TEST_F(TpsCalibrationTest, AnUploadAfterItsOwnLeavesTheProcedureComplete) {
+    startWithClosedReading(100);
+    dialogs.expectMessage(kT4);
+    clock.advance(1500);
+    openReadings(900);
+    clock.advance(5500); // its own upload has ended
+    ASSERT_TRUE(form.click("btnEnvia"));
+    dialogs.expectMessage(kT5);
+    clock.advance(3000);
+    EXPECT_EQ(text("Label54"), "4,39882697947214");
+    EXPECT_TRUE(scannerOn()) << "started once the user's upload was out";
+}
+
+// A cancelled procedure leaves the end points and the bar as they were, so the
+// next upload sends what the module had and refuses nothing the user cannot see.
+TEST_F(TpsCalibrationTest, EveryCancelRestoresTheEndPointsAndTheBar) {
+    struct Case {
+        const char* ending;
+        int closed;
+        int openFrames;
+    };
+    const Case cases[] = {{"closed reading too high", 900, 0}, {"open reading missing", 100, 3}};
+    form.controls.setRange("BarraTps", 32, 230);
+    for (const auto& c : cases) {
+        startWithClosedReading(c.closed);
+        if (c.openFrames == 0) {
+            dialogs.expectMessage(kT2);
+        } else {
+            dialogs.expectMessage(kT4);
+            clock.advance(1500);
+            openReadings(900, c.openFrames);
+            dialogs.expectMessage(kSilent);
+        }
+        dialogs.expectMessage(kT3);
+        clock.advance(c.openFrames == 0 ? 1500 : 3500);
+        ASSERT_TRUE(dialogs.done()) << c.ending;
+        EXPECT_EQ(form.state.tpsClosedValue, 130) << c.ending;
+        EXPECT_EQ(form.state.tpsOpenValue, 230) << c.ending;
+        EXPECT_EQ(form.controls.get("BarraTps").min, 32) << c.ending;
+        EXPECT_EQ(form.controls.get("BarraTps").max, 230) << c.ending;
+    }
+    takeWrites();
+    ASSERT_TRUE(form.click("btnEnvia"));
+    clock.advance(2000);
+    const auto p31 = sentPacket(31);
+    ASSERT_TRUE(p31.has_value());
+    EXPECT_EQ(p31->payload[5], 130);
+    EXPECT_EQ(p31->payload[6], 230);
+}
+
+// The procedure needs the port at every step; with the port gone its buttons
+// stay off instead of leading into a bare cancel.
+TEST_F(TpsCalibrationTest, EndingWithThePortClosedLeavesItsButtonsOff) {
+    struct Case {
+        const char* how;
+        bool unplugDuringT4;
+    };
+    for (const Case c :
+         {Case{"unplugged during T4", true}, Case{"port closed by the user", false}}) {
+        if (!link.isOpen()) {
+            activate();
+        }
+        form.controls.setEnabled("btnConfigurarTps", true);
+        startWithClosedReading(100);
+        if (c.unplugDuringT4) {
+            dialogs.expectMessage(kT4, [this] { link.unplug(); });
+            dialogs.expectError("ReadFile function failed (win error code: 5)");
+        } else {
+            ASSERT_TRUE(form.click("btnDesativar"));
+            dialogs.expectMessage(kT3);
+        }
+        clock.advance(10'000);
+        ASSERT_TRUE(dialogs.done()) << c.how;
+        EXPECT_FALSE(form.controls.enabled("btnConfigurarTps")) << c.how;
+        EXPECT_FALSE(form.controls.enabled("Button3")) << c.how;
+        EXPECT_EQ(form.state.tpsClosedValue, 130) << c.how;
+        EXPECT_EQ(form.timerTps->tag, 0) << c.how;
+    }
+}
+
 TEST_F(TpsCalibrationTest, TheButtonLocksTheScannerButtonBeforeTheFirstInstruction) {
     dialogs.expectMessage(kT1, [this] {
         EXPECT_FALSE(form.controls.enabled("Button3"));
@@ -154,9 +261,6 @@ TEST_F(TpsCalibrationTest, ClosedReadingOf256CancelsWithoutSending) {
     clock.advance(1500);
     expectCancelled();
     EXPECT_EQ(form.state.tpsCalibrationTick, 0);
-    EXPECT_EQ(form.state.tpsClosedValue, 256);
-    EXPECT_EQ(form.controls.get("BarraTps").min, 64);
-    EXPECT_EQ(form.controls.get("BarraTps").max, 256);
     clock.advance(10000);
     EXPECT_FALSE(sentPacket(31).has_value());
 }

@@ -339,6 +339,54 @@ TEST_F(DownloadTest, WatchdogAfterThePortClosedReleasesOnlyWhatWorksWithoutIt) {
     EXPECT_TRUE(form.controls.enabled("btnSalvar"));
 }
 
+// The read's silence check belongs to the read: whatever takes the port over
+// first ends it, and its expiry must not unlock what the other operation holds.
+TEST_F(DownloadTest, AnUploadStartedDuringTheReadIsOneWholeUpload) {
+    startDownload();
+    (void)takeWrites();
+    clock.advance(2500);
+    ASSERT_TRUE(form.click("btnEnvia"));
+    clock.advance(500); // the read's three seconds are over
+    EXPECT_TRUE(form.controls.visible("pnAguarde"));
+    EXPECT_FALSE(form.controls.enabled("btnEnvia"));
+    EXPECT_FALSE(form.click("btnEnvia"));
+    clock.advance(10'000);
+    const auto sent = takeWrites();
+    ASSERT_EQ(sent.size(), 33u);
+    for (std::size_t k = 0; k < 32; ++k) {
+        EXPECT_EQ(sent[k][0], k + 1) << "packet order";
+    }
+    EXPECT_EQ(hex(sent.back()), "00 48 61 61 61 61");
+}
+
+TEST_F(DownloadTest, TheScannerTakesOverFromARequestedRead) {
+    startDownload();
+    clock.advance(2500);
+    ASSERT_TRUE(form.click("Button3"));
+    clock.advance(600);
+    EXPECT_TRUE(form.scanner.isOn());
+    expectEnabled({"btnLerDados", "btnEnvia", "btnSalvar", "btnCarregar"}, false);
+}
+
+TEST_F(DownloadTest, AStrayFirstFrameDuringTheScannerStartsNoSilenceCheck) {
+    activate();
+    ASSERT_TRUE(form.click("Button3"));
+    link.feedFrame(1, {});
+    for (int t = 0; t < 8; ++t) {
+        clock.advance(500);
+        link.feedFrame(29, {});
+    }
+    EXPECT_TRUE(form.scanner.isOn());
+    expectEnabled({"btnLerDados", "btnEnvia"}, false);
+}
+
+TEST_F(DownloadTest, ClosingThePortEndsARequestedRead) {
+    startDownload();
+    ASSERT_TRUE(form.click("btnDesativar"));
+    EXPECT_FALSE(form.downloadTimeout->enabled());
+    EXPECT_FALSE(form.controls.visible("Panel1"));
+}
+
 TEST_F(DownloadTest, FailedReadCommandShowsNoPanel) {
     activate();
     link.failWrites = true;

@@ -1,0 +1,61 @@
+#!/bin/sh
+# Builds the Debian package and checks it with the desktop's own tools: the menu
+# entry, the AppStream metadata, lintian (no errors), the package's contents, and
+# (as root, unless ORVEL_PACKAGE_INSTALL=0) an install, a run and a clean removal.
+# Usage: package.sh [build dir, default build]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/${1:-build}"
+id=org.orvel.Orvel
+
+cmake -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target orvel orvel-module-sim orvel_install_files
+rm -f "$build"/orvel_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/orvel_*.deb)
+echo "Package: $deb"
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+desktop-file-validate "$unpacked/usr/share/applications/$id.desktop"
+appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$id.metainfo.xml"
+lintian --fail-on error --tag-display-limit 0 "$deb"
+
+contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
+missing=0
+for path in usr/bin/orvel usr/bin/orvel-module-sim \
+    usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+    usr/share/icons/hicolor/48x48/apps/$id.png usr/share/icons/hicolor/128x128/apps/$id.png \
+    usr/share/icons/hicolor/256x256/apps/$id.png usr/share/man/man1/orvel.1.gz \
+    usr/share/doc/orvel/copyright; do
+    if ! echo "$contents" | grep -qx "./$path"; then
+        echo "missing from the package: /$path" >&2
+        missing=1
+    fi
+done
+[ "$missing" -eq 0 ]
+for size in 48 128 256; do
+    file "$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
+        grep -q "PNG image data, $size x $size" || {
+        echo "icon $size is not a $size x $size PNG" >&2
+        exit 1
+    }
+done
+
+if [ "$(id -u)" -eq 0 ] && [ "${ORVEL_PACKAGE_INSTALL:-1}" != 0 ]; then
+    if dpkg -s orvel >/dev/null 2>&1; then
+        echo "orvel is installed on this machine already: install test skipped"
+    else
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get install -y -q "$deb" >/dev/null
+        env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/orvel --version
+        apt-get remove -y -q orvel >/dev/null
+        if dpkg -s orvel >/dev/null 2>&1 || [ -e /usr/bin/orvel ]; then
+            echo "orvel was not removed cleanly" >&2
+            exit 1
+        fi
+        echo "Installed, ran and removed cleanly."
+    fi
+fi
+echo "Package checks passed."

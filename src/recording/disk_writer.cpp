@@ -1,0 +1,306 @@
+#include "recording/disk_writer.h"
+
+#include "recording/writer.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace orvel::recording {
+
+namespace {
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string reasonOf(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "sem permissão de escrita";
+    case ENOSPC:
+        return "disco cheio";
+    case EDQUOT:
+        return "cota de disco esgotada";
+    case EROFS:
+        return "o disco só permite leitura";
+    case ENOTDIR:
+    case EEXIST:
+        return "um nome do caminho não é uma pasta";
+    case ENOENT:
+        return "o caminho não existe";
+    case ENAMETOOLONG:
+        return "nome longo demais";
+    case EIO:
+        return "erro de leitura ou gravação no disco";
+    default:
+        return "erro " + std::to_string(error) + " (" + std::strerror(error) + ")";
+    }
+}
+
+// Creates the folder and every missing one above it, private to the user; 0 or errno.
+int makeFolder(const std::string& folder) {
+    for (std::size_t at = 1; at <= folder.size(); ++at) {
+        if (at < folder.size() && folder[at] != '/') {
+            continue;
+        }
+        const std::string prefix = folder.substr(0, at);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+            return errno;
+        }
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        return errno;
+    }
+    return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+}
+
+// 0 or errno.
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+bool exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+} // namespace
+
+std::string defaultFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (data != nullptr && data[0] == '/') {
+        base = data;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || home[0] != '/') {
+            return {};
+        }
+        base = std::string(home) + "/.local/share";
+    }
+    return base + "/orvel/registros";
+}
+
+DiskWriter::DiskWriter(std::size_t capacity) : capacity_(capacity) {}
+
+DiskWriter::~DiskWriter() {
+    if (!thread_.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        wakeNow_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void DiskWriter::begin(Session session) {
+    if (!thread_.joinable()) {
+        thread_ = std::thread([this] { run(); });
+    }
+    enqueue(std::move(session), false);
+}
+
+bool DiskWriter::push(const Row& row) {
+    const std::lock_guard lock(mutex_);
+    if (queuedRows_ >= capacity_) {
+        return false;
+    }
+    queue_.emplace_back(row);
+    ++queuedRows_;
+    ++submitted_;
+    return true;
+}
+
+void DiskWriter::end() {
+    enqueue(End{}, true);
+}
+
+void DiskWriter::enqueue(Item item, bool wake) {
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(item));
+        ++submitted_;
+        wakeNow_ = wakeNow_ || wake;
+    }
+    if (wake) {
+        wake_.notify_one();
+    }
+}
+
+void DiskWriter::drain() {
+    std::unique_lock lock(mutex_);
+    const auto target = submitted_;
+    wakeNow_ = true;
+    wake_.notify_one();
+    done_.wait(lock, [&] { return completed_ >= target; });
+}
+
+bool DiskWriter::idle() {
+    const std::lock_guard lock(mutex_);
+    return completed_ == submitted_;
+}
+
+std::vector<std::string> DiskWriter::takeFaults() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(faults_, {});
+}
+
+std::string DiskWriter::lastPath() {
+    const std::lock_guard lock(mutex_);
+    return lastPath_;
+}
+
+void DiskWriter::run() {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        wake_.wait_for(lock, std::chrono::milliseconds(kWakeMs), [this] { return wakeNow_; });
+        wakeNow_ = false;
+        std::deque<Item> batch;
+        batch.swap(queue_);
+        queuedRows_ = 0;
+        const bool stop = stopping_;
+        lock.unlock();
+
+        for (auto& item : batch) {
+            handle(item);
+        }
+        flush(false);
+
+        lock.lock();
+        completed_ += batch.size();
+        done_.notify_all();
+        if (stop && queue_.empty()) {
+            break;
+        }
+    }
+    lock.unlock();
+    flush(true);
+    close();
+}
+
+void DiskWriter::handle(Item& item) {
+    if (auto* session = std::get_if<Session>(&item)) {
+        flush(true);
+        close();
+        session_ = std::move(*session);
+        inSession_ = true;
+        failed_ = false;
+    } else if (const auto* row = std::get_if<Row>(&item)) {
+        if (!inSession_ || failed_) {
+            return;
+        }
+        if (fd_ < 0) {
+            open();
+        }
+        if (fd_ >= 0) {
+            appendRow(buffer_, *row);
+        }
+    } else {
+        flush(true);
+        close();
+        inSession_ = false;
+    }
+}
+
+void DiskWriter::open() {
+    const std::string& folder = session_.folder;
+    if (const int error = makeFolder(folder)) {
+        fail(reasonOf(error));
+        return;
+    }
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &session_.start);
+    std::string mapPath;
+    for (int n = 1; fd_ < 0; ++n) {
+        const std::string base =
+            folder + "/" + stamp + (n > 1 ? "-" + std::to_string(n) : std::string());
+        path_ = base + ".csv";
+        mapPath = base + "-mapa.txt";
+        if (exists(mapPath)) {
+            continue;
+        }
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd_ < 0 && errno != EEXIST) {
+            fail(reasonOf(errno));
+            return;
+        }
+    }
+    buffer_ = header();
+    lastSyncMs_ = steadyMs();
+    {
+        const std::lock_guard lock(mutex_);
+        lastPath_ = path_;
+    }
+    if (session_.mapText.empty()) {
+        return;
+    }
+    const int mapFd = ::open(mapPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int error = mapFd < 0 ? errno : writeAll(mapFd, session_.mapText);
+    if (mapFd >= 0) {
+        ::close(mapFd);
+    }
+    if (error != 0) {
+        fail(reasonOf(error));
+    }
+}
+
+void DiskWriter::flush(bool sync) {
+    if (fd_ < 0) {
+        return;
+    }
+    if (!buffer_.empty()) {
+        if (const int error = writeAll(fd_, buffer_)) {
+            fail(reasonOf(error));
+            return;
+        }
+        buffer_.clear();
+        unsynced_ = true;
+    }
+    const auto now = steadyMs();
+    if (unsynced_ && (sync || now - lastSyncMs_ >= kSyncMs)) {
+        // Off the GUI thread, at most once a second: a power cut loses at most that.
+        ::fdatasync(fd_);
+        lastSyncMs_ = now;
+        unsynced_ = false;
+    }
+}
+
+void DiskWriter::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    buffer_.clear();
+}
+
+void DiskWriter::fail(const std::string& reason) {
+    failed_ = true;
+    close();
+    const std::lock_guard lock(mutex_);
+    faults_.push_back("Não foi possível gravar o registro do scanner na pasta " + session_.folder +
+                      ": " + reason + ". O scanner continua sem gravar.");
+}
+
+} // namespace orvel::recording
