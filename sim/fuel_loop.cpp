@@ -17,7 +17,12 @@ namespace {
 constexpr double kProbeMidMv = 450;
 constexpr double kProbeSpanMv = 450;
 constexpr double kProbeWidthPercent = 3;
-constexpr double kShortGainPercentPerSecond = 10; // per probe span of error
+// The short trim moves at this rate per per cent of mixture error (read off the
+// probe's slope at the target), at most kShortRampLimit per second.
+constexpr double kShortGainPerSecond = 2.5;
+constexpr double kShortRampLimit = 10;
+constexpr double kMixtureJitterPercent = 1; // combustion from cycle to cycle
+constexpr double kElectricalNoiseMv = 10;
 constexpr double kLongTrimSeconds = 20;
 constexpr double kTrimLimit = 25;
 constexpr int kFullLoadPosition = 36;
@@ -51,12 +56,21 @@ double targetMv(const ModuleConfig& config, LambdaRegion region) {
     return config.probePartial * 10.0;
 }
 
+double atTarget(double target) {
+    return std::clamp((target - kProbeMidMv) / kProbeSpanMv, -0.95, 0.95);
+}
+
 // The probe's voltage for a mixture `error` per cent richer than the one that
 // gives `target`.
 double probeMv(double target, double error) {
-    const double atTarget =
-        std::atanh(std::clamp((target - kProbeMidMv) / kProbeSpanMv, -0.95, 0.95));
-    return kProbeMidMv + kProbeSpanMv * std::tanh(atTarget + error / kProbeWidthPercent);
+    return kProbeMidMv +
+           kProbeSpanMv * std::tanh(std::atanh(atTarget(target)) + error / kProbeWidthPercent);
+}
+
+// Millivolts per per cent of mixture at the target.
+double probeSlope(double target) {
+    const double t = atTarget(target);
+    return kProbeSpanMv * (1 - t * t) / kProbeWidthPercent;
 }
 
 } // namespace
@@ -148,10 +162,11 @@ LoopReading FuelLoop::step(const EngineState& e, const ModuleConfig& config, dou
     } else if (e.rpm > config.cutOffOffHundreds * 100) {
         cut_ = true;
     }
-    const double noise = sensorNoise_(random_);
+    const double jitter = kMixtureJitterPercent * noise_(random_);
+    const double electrical = kElectricalNoiseMv * noise_(random_);
     if (cut_) {
         shortTrim_ = 0;
-        reading.lambdaMv = static_cast<int>(std::clamp(60 + noise / 4, 0.0, 990.0));
+        reading.lambdaMv = static_cast<int>(std::clamp(60 + electrical, 0.0, 990.0));
         return reading;
     }
 
@@ -169,13 +184,16 @@ LoopReading FuelLoop::step(const EngineState& e, const ModuleConfig& config, dou
     const double need = interpolated(needMs_, e);
     const double error = need > 0 ? (delivered / need - 1) * 100 : 0;
     const double target = targetMv(config, region);
-    const double measured = std::clamp(probeMv(target, error) + noise, 0.0, 990.0);
+    const double measured = std::clamp(probeMv(target, error + jitter) + electrical, 0.0, 990.0);
 
     reading.injectionMs = delivered;
     reading.shortTrim = static_cast<int>(std::lround(shortTrim_));
     reading.lambdaMv = static_cast<int>(std::lround(measured));
     if (closedLoop) {
-        shortTrim_ += kShortGainPercentPerSecond * seconds * (target - measured) / kProbeSpanMv;
+        const double limit = kShortRampLimit * seconds;
+        shortTrim_ +=
+            std::clamp(kShortGainPerSecond * seconds * (target - measured) / probeSlope(target),
+                       -limit, limit);
         shortTrim_ = std::clamp(shortTrim_, -kTrimLimit, kTrimLimit);
         longTrim =
             std::clamp(longTrim + shortTrim_ * seconds / kLongTrimSeconds, -kTrimLimit, kTrimLimit);

@@ -51,7 +51,7 @@ private:
     std::array<double, 3> longTrim_{};
     bool cut_ = false;
     std::mt19937 random_{20261208};
-    std::normal_distribution<double> sensorNoise_{0, 80};
+    std::normal_distribution<double> noise_{0, 1};
 };
 
 // Frames 29, 30 and 31 with the loop's injection time, lambda and trims.

@@ -4,8 +4,8 @@
 #include "sim_harness.h"
 
 #include "analysis/correction.h"
+#include "analysis/inputs.h"
 #include "app/correction_view.h"
-#include "link/frame_receiver.h"
 #include "model/number_text.h"
 
 #include <QTest>
@@ -32,70 +32,6 @@ double factorOf(int cell) {
     return kRicher.count(cell) ? 1.10 : kLeaner.count(cell) ? 0.92 : 1.0;
 }
 
-// A scanner set as the window decoded it, taken after each frame 31: the bytes
-// go on to the window group by group, so each set is read before the next begins.
-class SetTap {
-public:
-    explicit SetTap(Form& form) : form_(form) {
-        forward_ = form.link.onReceived;
-        form.link.onReceived = [this](std::span<const std::uint8_t> bytes) { take(bytes); };
-    }
-    void start() {
-        recording = {};
-        clock_.start();
-        on_ = true;
-    }
-    void stop() { on_ = false; }
-    // No frame for a while: the line is quiet.
-    [[nodiscard]] bool quiet() const {
-        return sinceLastFrame_.isValid() && sinceLastFrame_.elapsed() > 300;
-    }
-    recording::Recording recording;
-
-private:
-    void take(std::span<const std::uint8_t> bytes) {
-        sinceLastFrame_.start();
-        stream_.append(bytes);
-        while (auto group = stream_.next()) {
-            if (!group->frame) {
-                continue;
-            }
-            const auto encoded = frames::encodeFrame(*group->frame);
-            forward_(encoded);
-            if (on_ && group->frame->id == 31) {
-                append();
-            }
-        }
-    }
-    void append() {
-        namespace col = recording::col;
-        const auto& c = form_.controls;
-        const auto& s = form_.state;
-        const auto integer = [&](std::string_view name) {
-            const std::string& text = c.text(name);
-            return text.empty() ? 0.0 : numtext::parseDecimal(text.substr(0, text.find(' ')));
-        };
-        std::array<double, recording::kValueColumns.size()> v{};
-        v[col::rpm] = integer("eRpm");
-        v[col::ti] = s.injectionTimeMs;
-        v[col::lambdaMv] = integer("eValorSonda");
-        v[col::temperature] = integer("eTemperatura");
-        v[col::shortTrim] = integer("eCorSondaCurto");
-        v[col::longTrim] = integer("eCorSondaLongo");
-        v[col::tpsVolts] = std::round(s.tpsVoltage * 100) / 100;
-        v[col::rpmPosition] = s.rpmPosition;
-        v[col::loadPosition] = s.loadPosition;
-        recording.append(static_cast<double>(clock_.nsecsElapsed()) / 1e9, v, {});
-    }
-
-    Form& form_;
-    std::function<void(std::span<const std::uint8_t>)> forward_;
-    FrameStream stream_;
-    QElapsedTimer clock_;
-    QElapsedTimer sinceLastFrame_;
-    bool on_ = false;
-};
-
 } // namespace
 
 class CorrectionConvergence : public QObject {
@@ -104,7 +40,7 @@ class CorrectionConvergence : public QObject {
 private slots:
     void twoPassesBringEveryCoveredCellWithinOneAndAHalfPerCent() {
         QTemporaryDir files;
-        qputenv("XDG_DATA_HOME", files.path().toLocal8Bit()); // recordings stay here
+        qputenv("XDG_DATA_HOME", files.path().toLocal8Bit()); // the recordings go here
         std::map<std::string, std::string> texts{{"cbCilindros", "4"}};
         std::string factors;
         for (int n = 0; n < config::kMapCells; ++n) {
@@ -123,7 +59,6 @@ private slots:
         rig.openWindow();
         QVERIFY(rig.click("btnAtivar"));
         QVERIFY(rig.read());
-        SetTap tap(rig.form());
 
         // The filters' times are the engine's: the recording runs kTimeScale times faster.
         analysis::Options options;
@@ -133,17 +68,18 @@ private slots:
         std::set<int> everCovered;
         const std::array<double, 2> limits{3.0, 1.5};
         for (std::size_t pass = 0; pass < limits.size(); ++pass) {
-            const auto ownMap = analysis::contextFromStore(rig.form().controls);
-            tap.start();
+            // The recorder writes the session and the map beside it, as for a user.
             QVERIFY(rig.click("Button3"));
             QTest::qWait(static_cast<int>(kCyclesPerPass * kCycleSeconds * 1000 / kTimeScale));
             QVERIFY(rig.click("Button3"));
-            tap.stop();
-            QVERIFY(waitUntil(
-                [&] { return tap.quiet() && rig.form().controls.enabled("btnEnvia"); }, 3000));
-
-            analysis::Input input{"passada", tap.recording, ownMap};
-            app::CorrectionWindow view(*rig.window, {input});
+            QVERIFY(waitUntil([&] { return rig.form().controls.enabled("btnEnvia"); }, 3000));
+            rig.form().recorder.drain();
+            const std::string file = rig.form().recorder.lastFile();
+            QVERIFY(!file.empty());
+            analysis::Input input = analysis::loadInput(file);
+            const std::size_t sets = input.recording.rows();
+            const double seconds = input.recording.time(sets - 1);
+            app::CorrectionWindow view(*rig.window, {std::move(input)});
             view.setOptions(options);
             QVERIFY2(view.proposal(), qPrintable(view.status()));
             QVERIFY2(view.apply(), qPrintable(view.status()));
@@ -167,10 +103,9 @@ private slots:
             }
             qInfo("pass %zu: %.1f simulated minutes, %zu sets (%.0f per second), %d cells covered, "
                   "worst remaining error %.2f %% (%s)",
-                  pass + 1, kCyclesPerPass * kCycleSeconds / 60, tap.recording.rows(),
-                  static_cast<double>(tap.recording.rows()) /
-                      tap.recording.time(tap.recording.rows() - 1),
-                  static_cast<int>(cells.size()), worst, qPrintable(cells.join(", ")));
+                  pass + 1, kCyclesPerPass * kCycleSeconds / 60, sets,
+                  static_cast<double>(sets) / seconds, static_cast<int>(cells.size()), worst,
+                  qPrintable(cells.join(", ")));
             QVERIFY2(worst <= limits[pass], qPrintable(cells.join(", ")));
         }
         for (int cell : {8, 27, 36, 45}) { // the cruises and idle are always covered
