@@ -28,11 +28,9 @@ public:
     RowFilter(const recording::Recording& r, const MapContext& own, const Options& options)
         : r_(r), own_(own), options_(options) {}
 
-    std::optional<Filter> check(std::size_t row) {
+    std::optional<Filter> check(std::size_t row, int rpmPosition, int loadPosition) {
         const double t = r_.time(row);
         const double tps = r_.value(col::tpsVolts, row);
-        const int rpmPosition = static_cast<int>(r_.value(col::rpmPosition, row));
-        const int loadPosition = static_cast<int>(r_.value(col::loadPosition, row));
         const int cell = rpmPosition < 0 ? -1
                                          : rpmPosition / kStepsPerCell * config::kMapColumns +
                                                loadPosition / kStepsPerCell;
@@ -101,9 +99,11 @@ void Analysis::add(const recording::Recording& recording, const MapContext& own,
     RowFilter filter(recording, own, options_);
     for (std::size_t row = 0; row < recording.rows(); ++row) {
         ++counts_.total;
-        std::optional<Filter> out = filter.check(row);
-        const Spread spread = spreadOf(static_cast<int>(recording.value(col::rpmPosition, row)),
-                                       static_cast<int>(recording.value(col::loadPosition, row)));
+        // Positions are whole steps: their fixed point is the value.
+        const int rpmPosition = recording.fixedValue(col::rpmPosition, row);
+        const int loadPosition = recording.fixedValue(col::loadPosition, row);
+        std::optional<Filter> out = filter.check(row, rpmPosition, loadPosition);
+        const Spread spread = spreadOf(rpmPosition, loadPosition);
         if (!out && spread.count == 0) {
             out = Filter::OffMap;
         }
