@@ -48,8 +48,12 @@ public:
             refuse(cell, "um valor fora de qualquer medida");
             return;
         }
-        std::string text = numtext::formatPattern(value, rule_.decimals == 0 ? "0" : "0.0");
+        const std::string_view pattern = rule_.decimals == 0 ? "0" : "0.0";
+        std::string text = numtext::formatPattern(value, pattern);
         const double shown = numtext::parseDecimal(text);
+        if (shown == 0) {
+            text = numtext::formatPattern(0, pattern); // not "-0,0"
+        }
         if (shown < rule_.min || shown > rule_.max) {
             refuse(cell, withUnit(text, rule_));
             return;
