@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/layout.h"
-#include "form/form.h"
 #include "core/platform.h"
+#include "form/form.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -15,6 +15,8 @@ class QTabWidget;
 
 namespace orvel::app {
 
+class MapEditing;
+
 // The Qt window: builds a real widget for every control of the store, with the
 // control's name as object name, and keeps widgets and store in step both ways.
 class MainWindow : public QWidget {
@@ -25,6 +27,8 @@ public:
     ~MainWindow() override;
 
     [[nodiscard]] Form& form() { return *form_; }
+    // Selections, block operations, copy and paste, undo and redo on the maps.
+    [[nodiscard]] MapEditing& editing() { return *editing_; }
     // The widget that shows a control, by the control's name.
     [[nodiscard]] QWidget* control(const QString& name) const;
     // The name of the control a widget belongs to (a combo box's inner editor
@@ -56,6 +60,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
+    std::unique_ptr<MapEditing> editing_;
     // Store changes and focus requests move the focus too; those moves are not
     // the user leaving a field.
     int programmaticChanges_ = 0;
