@@ -7,9 +7,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 
 namespace orvel::test {
@@ -21,7 +25,8 @@ using editing::CellRect;
 struct Rig : WindowRig {
     Rig() {
         window->show();
-        QTest::qWaitForWindowExposed(window.get());
+        widget<QTabWidget>("Mapas")->setCurrentIndex(0);
+        (void)QTest::qWaitForWindowExposed(window.get());
         editing().askNumber = [this](const QString&, const QString&) { return answer; };
     }
     [[nodiscard]] app::MapEditing& editing() const { return window->editing(); }
@@ -31,7 +36,7 @@ struct Rig : WindowRig {
     void drag(const char* from, const char* to) {
         QLineEdit* a = cell(from);
         QTest::mousePress(a, Qt::LeftButton, {}, a->rect().center());
-        const QPoint over = a->mapFrom(window.get(), cell(to)->mapTo(window.get(), {5, 5}));
+        const QPoint over = a->mapFrom(window.get(), cell(to)->mapTo(window.get(), QPoint(5, 5)));
         QMouseEvent move(QEvent::MouseMove, over, a->mapToGlobal(over), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(a, &move);
@@ -91,7 +96,8 @@ private slots:
     void theMenuOffersTheBlockOperationsThenUndoAndRedo() {
         Rig rig;
         QStringList entries;
-        for (QAction* a : rig.editing().buildMenu(MapKind::Injection)->actions()) {
+        const auto menu = rig.editing().buildMenu(MapKind::Injection);
+        for (QAction* a : menu->actions()) {
             if (!a->isSeparator()) {
                 entries << a->text();
             }
@@ -126,7 +132,8 @@ private slots:
         QTest::keyClick(rig.cell("e0"), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(rig.text("e9"), std::string("12"));
         QStringList undoEntries;
-        for (QAction* a : rig.editing().buildMenu(MapKind::Ignition)->actions()) {
+        const auto menu = rig.editing().buildMenu(MapKind::Ignition);
+        for (QAction* a : menu->actions()) {
             if (a->text().startsWith(QStringLiteral("Desfazer"))) {
                 undoEntries << a->text();
             }
@@ -169,6 +176,26 @@ private slots:
         QVERIFY(rig.dialogs.shown[0].find("não cabe") != std::string::npos);
         QVERIFY(rig.dialogs.shown[1].find("\"um\"") != std::string::npos);
         QCOMPARE(rig.text("e71i"), std::string("2,5"));
+    }
+
+    // With ORVEL_SCREENSHOT_DIR set (scripts/screenshots.sh) the selection with its
+    // open menu is saved there as selecao.png.
+    void theMenuOpensBesideTheSelection() {
+        Rig rig;
+        rig.controls().setColor("e27i", colors::red);
+        rig.drag("e18i", "e45i");
+        const auto menu = rig.editing().buildMenu(MapKind::Injection);
+        menu->popup(rig.cell("e45i")->mapToGlobal(QPoint(30, 15)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+        QTest::qWait(100);
+        const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            const QRect area = rig.window->frameGeometry().united(menu->geometry());
+            const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(
+                0, area.x(), area.y(), area.width(), area.height());
+            QVERIFY(shot.save(QDir(QString::fromLocal8Bit(folder)).filePath("selecao.png")));
+        }
+        menu->close();
     }
 };
 
