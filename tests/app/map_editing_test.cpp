@@ -184,8 +184,10 @@ private slots:
         Rig rig;
         rig.controls().setColor("e27i", colors::red);
         rig.drag("e18i", "e45i");
+        rig.answer = QStringLiteral("0,5");
+        rig.trigger(MapKind::Injection, QStringLiteral("Somar..."));
         const auto menu = rig.editing().buildMenu(MapKind::Injection);
-        menu->popup(rig.cell("e45i")->mapToGlobal(QPoint(30, 15)));
+        menu->popup(rig.cell("e45i")->mapToGlobal(QPoint(30, -20)));
         QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
         QTest::qWait(100);
         const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
