@@ -172,6 +172,16 @@ void BM_UndoOrRedoWithAFullHistory(benchmark::State& state) {
 }
 BENCHMARK(BM_UndoOrRedoWithAFullHistory)->Unit(benchmark::kMicrosecond);
 
+// What the undo history adds to every event (a scanner frame, a timer tick): the
+// comparison of the configuration with the last step's when nothing changed.
+void BM_EventWithNothingChanged(benchmark::State& state) {
+    auto& form = rig().form();
+    for (auto _ : state) {
+        form.dispatch([] {});
+    }
+}
+BENCHMARK(BM_EventWithNothingChanged);
+
 } // namespace
 
 int main(int argc, char** argv) {

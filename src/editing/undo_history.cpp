@@ -52,18 +52,27 @@ UndoHistory::UndoHistory(ControlStore& store, int& tpsClosed, int& tpsOpen,
 
 UndoHistory::~UndoHistory() = default;
 
-std::string UndoHistory::current(std::size_t index) const {
+int& UndoHistory::tps(std::size_t index) const {
+    return index == fieldCount() ? tpsClosed_ : tpsOpen_;
+}
+
+bool UndoHistory::differs(std::size_t index) const {
     if (index < fieldCount()) {
-        return store_.text(config::fileOrder()[index].key);
+        return *fields_[index] != last_[index];
     }
-    return numtext::formatInteger(index == fieldCount() ? tpsClosed_ : tpsOpen_);
+    return tps(index) != lastTps_[index - fieldCount()];
+}
+
+std::string UndoHistory::current(std::size_t index) const {
+    return index < fieldCount() ? *fields_[index] : numtext::formatInteger(tps(index));
 }
 
 void UndoHistory::write(std::size_t index, const std::string& value) {
     if (index < fieldCount()) {
         store_.setText(config::fileOrder()[index].key, value);
     } else {
-        (index == fieldCount() ? tpsClosed_ : tpsOpen_) = numtext::parseInteger(value);
+        tps(index) = numtext::parseInteger(value);
+        lastTps_[index - fieldCount()] = tps(index);
     }
     last_[index] = value;
 }
@@ -82,10 +91,17 @@ void UndoHistory::apply(const std::vector<Change>& changes, bool forward) {
 }
 
 void UndoHistory::rebase() {
+    // The store keeps each control's text in one place for the control's life, so
+    // the texts are compared where they live, without a look-up per event.
+    fields_.clear();
+    for (const auto& p : config::fileOrder()) {
+        fields_.push_back(&store_.text(p.key));
+    }
     last_.resize(config::kValueCount);
     for (std::size_t i = 0; i < last_.size(); ++i) {
         last_[i] = current(i);
     }
+    lastTps_ = {tpsClosed_, tpsOpen_};
     typing_.clear();
 }
 
@@ -108,29 +124,32 @@ void UndoHistory::name(std::string text) {
 }
 
 void UndoHistory::commit() {
+    // Runs after every event: the common case, nothing changed, only compares.
     std::vector<Change> changes;
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < last_.size(); ++i) {
-        if (i < order.size() && typing_.count(order[i].key) > 0) {
+        if (!differs(i) || (i < order.size() && typing_.count(order[i].key) > 0)) {
             continue;
         }
-        if (std::string now = current(i); now != last_[i]) {
-            changes.push_back({i, last_[i], now});
-            last_[i] = std::move(now);
+        std::string now = current(i);
+        changes.push_back({i, last_[i], now});
+        last_[i] = std::move(now);
+        if (i >= order.size()) {
+            lastTps_[i - order.size()] = tps(i);
         }
     }
-    const std::string text = name_.empty() ? std::string(kUnnamed) : name_;
-    name_.clear();
     if (!changes.empty()) {
-        stack_.push(new Step(*this, std::move(changes), text));
+        stack_.push(
+            new Step(*this, std::move(changes), name_.empty() ? std::string(kUnnamed) : name_));
     }
+    name_.clear();
 }
 
 bool UndoHistory::revertTyping() {
     bool reverted = false;
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
-        if (typing_.count(order[i].key) > 0 && current(i) != last_[i]) {
+        if (typing_.count(order[i].key) > 0 && differs(i)) {
             write(i, last_[i]);
             reverted = true;
         }

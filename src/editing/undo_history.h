@@ -2,6 +2,7 @@
 
 #include <QUndoStack>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <set>
@@ -59,6 +60,8 @@ private:
     };
 
     [[nodiscard]] std::string current(std::size_t index) const;
+    [[nodiscard]] bool differs(std::size_t index) const;
+    [[nodiscard]] int& tps(std::size_t index) const;
     void apply(const std::vector<Change>& changes, bool forward);
     void write(std::size_t index, const std::string& value);
     [[nodiscard]] bool revertTyping();
@@ -67,7 +70,9 @@ private:
     int& tpsClosed_;
     int& tpsOpen_;
     std::function<std::optional<std::string>()> whyNot_;
-    std::vector<std::string> last_; // the configuration after the last step
+    std::vector<const std::string*> fields_; // the store's texts, in map-file order
+    std::vector<std::string> last_;          // the configuration after the last step
+    std::array<int, 2> lastTps_{};
     std::set<std::string, std::less<>> typing_;
     std::string name_;
     QUndoStack stack_;

@@ -223,7 +223,16 @@ bool Form::keyPress(std::string_view control) {
 }
 
 void Form::received(std::span<const std::uint8_t> bytes) {
+    // Received frames change the configuration only within a download or the TPS
+    // procedure; scanner frames, many a second, skip the comparison for a step.
+    const bool quiet = dispatchDepth_ == 0 && !stepRunning();
+    if (quiet) {
+        ++dispatchDepth_;
+    }
     dispatch([this, bytes] { receiver.ComPort1RxChar(bytes); });
+    if (quiet) {
+        --dispatchDepth_;
+    }
 }
 
 } // namespace orvel
