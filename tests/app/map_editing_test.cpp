@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace orvel::test {
 namespace {
@@ -93,15 +95,28 @@ private slots:
         QVERIFY2(plain.red() < 90 && plain.green() < 90, qPrintable(plain.name()));
     }
 
-    void theMenuOffersTheBlockOperationsThenUndoAndRedo() {
+    void aRightClickOnTheSelectionOpensTheBlockMenu() {
         Rig rig;
+        rig.drag("e0i", "e9i");
         QStringList entries;
-        const auto menu = rig.editing().buildMenu(MapKind::Injection);
-        for (QAction* a : menu->actions()) {
-            if (!a->isSeparator()) {
-                entries << a->text();
+        // The menu is modal: read it and close it once it is up.
+        QTimer::singleShot(0, [&entries] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            for (QAction* a : menu->actions()) {
+                if (!a->isSeparator()) {
+                    entries << a->text();
+                }
             }
-        }
+            menu->close();
+        });
+        QLineEdit* cell = rig.cell("e1i");
+        QTest::mousePress(cell, Qt::RightButton, {}, QPoint(5, 5));
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  cell->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(cell, &request);
+        QTest::mouseRelease(cell, Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(rig.editing().selection(MapKind::Injection).rect(), (CellRect{0, 0, 1, 1}));
         const QStringList expected{"Definir valor...",
                                    "Somar...",
                                    "Multiplicar por %...",
