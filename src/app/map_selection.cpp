@@ -99,6 +99,7 @@ int MapSelection::cellAt(QPoint windowPos) const {
 }
 
 void MapSelection::select(int anchor, int current) {
+    started_ = true;
     anchor_ = anchor;
     current_ = current;
     const auto r = rect();
@@ -139,7 +140,8 @@ bool MapSelection::eventFilter(QObject* watched, QEvent* event) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             dragging_ = true;
-            select(mouse->modifiers() & Qt::ShiftModifier ? anchor_ : n, n);
+            const bool extend = (mouse->modifiers() & Qt::ShiftModifier) && started_;
+            select(extend ? anchor_ : n, n);
             changed();
         } else if (mouse->button() == Qt::RightButton && !rect().contains(n)) {
             select(n, n);
@@ -154,6 +156,10 @@ bool MapSelection::eventFilter(QObject* watched, QEvent* event) {
             if (under >= 0 && under != current_) {
                 select(anchor_, under);
                 changed();
+            }
+            // Past its own cell the drag selects cells, not the text of the first one.
+            if (under >= 0 && under != n) {
+                return true;
             }
         }
         break;

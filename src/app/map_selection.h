@@ -57,6 +57,7 @@ private:
     int anchor_ = 0;
     int current_ = 0;
     bool dragging_ = false;
+    bool started_ = false; // Shift+click extends only a selection begun before
 };
 
 } // namespace orvel::app
