@@ -29,10 +29,16 @@ bool isRedoKey(const QKeyEvent* key) {
 }
 
 std::optional<QString> askWithDialog(QWidget* parent, const QString& title, const QString& prompt) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? std::optional(text) : std::nullopt;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
 }
 
 QString stepText(const QString& action, const QString& step) {
