@@ -104,6 +104,12 @@ Outcome eachCell(const Grid& grid, CellRect rect, const CellRule& rule,
     return out.take();
 }
 
+Outcome refusedBlock(std::string_view needed) {
+    Outcome refused;
+    refused.refusal = " Atenção ! !  " + std::string(needed) + std::string(kNothingChanged) + " ";
+    return refused;
+}
+
 std::optional<double> valueAt(const Grid& grid, int row, int column) {
     return grid[static_cast<std::size_t>(cellAt(row, column))];
 }
@@ -147,6 +153,9 @@ Outcome scaleByPercent(const Grid& grid, CellRect rect, double percent, const Ce
 }
 
 Outcome interpolate(const Grid& grid, CellRect rect, const CellRule& rule) {
+    if (rect.rows() < 3 && rect.columns() < 3) {
+        return refusedBlock("Interpolar precisa de células entre as dos cantos da seleção.");
+    }
     OutcomeBuilder out(rule);
     const auto topLeft = valueAt(grid, rect.top, rect.left);
     const auto topRight = valueAt(grid, rect.top, rect.right);
@@ -181,6 +190,9 @@ Outcome interpolate(const Grid& grid, CellRect rect, const CellRule& rule) {
 }
 
 Outcome smooth(const Grid& grid, CellRect rect, const CellRule& rule) {
+    if (rect.rows() < 3 || rect.columns() < 3) {
+        return refusedBlock("Suavizar precisa de um bloco de pelo menos 3 x 3 células.");
+    }
     OutcomeBuilder out(rule);
     for (int r = rect.top + 1; r < rect.bottom && !out.refused(); ++r) {
         for (int c = rect.left + 1; c < rect.right && !out.refused(); ++c) {

@@ -65,10 +65,10 @@ struct Outcome {
 [[nodiscard]] Outcome scaleByPercent(const Grid& grid, CellRect rect, double percent,
                                      const CellRule& rule);
 // Fills the cells between the corners: bilinear over a rectangle, linear along a
-// row or a column. The corner cells keep their texts.
+// row or a column. The corner cells keep their texts. Needs a cell between the corners.
 [[nodiscard]] Outcome interpolate(const Grid& grid, CellRect rect, const CellRule& rule);
 // 3 x 3 weighted average (1 2 1 / 2 4 2 / 1 2 1) of the inner cells; the cells on
-// the rectangle's border keep their texts.
+// the rectangle's border keep their texts. Needs 3 x 3 cells at least.
 [[nodiscard]] Outcome smooth(const Grid& grid, CellRect rect, const CellRule& rule);
 
 using Block = std::vector<std::vector<double>>;

@@ -72,11 +72,6 @@ TEST(GridOperations, ResultsFollowTheCellsRules) {
              return interpolate(h, {0, 0, 2, 2}, kInjectionMsRule);
          },
          texts({{1, "1,0"}, {8, "2,0"}, {9, "4,0"}, {10, "6,0"}, {17, "7,0"}})},
-        {"interpolate a single cell changes nothing",
-         [](const Grid& g) {
-             return interpolate(g, {4, 4, 4, 4}, kInjectionMsRule);
-         },
-         {}},
         {"smooth keeps the border",
          [](const Grid& g) {
              Grid h = g;
@@ -84,9 +79,6 @@ TEST(GridOperations, ResultsFollowTheCellsRules) {
              return smooth(h, {0, 0, 2, 2}, kInjectionMsRule);
          },
          texts({{9, "1,9"}})},
-        {"smooth of one row changes nothing",
-         [&](const Grid& g) { return smooth(g, row0, kInjectionMsRule); },
-         {}},
         {"smooth at the map's last corner",
          [](const Grid& g) {
              return smooth(g, {6, 5, 8, 7}, kIgnitionRule);
@@ -124,6 +116,10 @@ TEST(GridOperations, AResultOutsideTheRangeRefusesTheWholeOperationNamingTheFirs
         EXPECT_NE(c.outcome.refusal.find(c.cell), std::string::npos) << c.outcome.refusal;
         EXPECT_NE(c.outcome.refusal.find("Nada foi alterado"), std::string::npos);
     }
+    EXPECT_NE(interpolate(grid, {4, 4, 5, 5}, kInjectionMsRule).refusal.find("entre as dos cantos"),
+              std::string::npos);
+    EXPECT_NE(smooth(grid, {0, 0, 0, 7}, kInjectionMsRule).refusal.find("3 x 3"),
+              std::string::npos);
     EXPECT_TRUE(setValue(grid, {0, 0, 0, 0}, 25.04, kInjectionMsRule).cells.size() == 1)
         << "judged on the tenth the cell shows";
 }
