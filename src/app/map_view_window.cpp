@@ -138,15 +138,26 @@ void MapViewWindow::build3d(QWidget* holder) {
     surface_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     surface_->setSelectionMode(QAbstract3DGraph::SelectionItem);
     surface_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
+    surface_->scene()->activeCamera()->setZoomLevel(95);
+    // Columns and RPM span very different numbers; the map is shown square.
+    surface_->setHorizontalAspectRatio(1.0);
+    QFont font = surface_->activeTheme()->font();
+    font.setPointSize(34);
+    surface_->activeTheme()->setFont(font);
     surface_->axisX()->setTitle(QStringLiteral("Coluna"));
     surface_->axisX()->setRange(1, config::kMapColumns);
     surface_->axisX()->setSegmentCount(config::kMapColumns - 1);
     surface_->axisX()->setLabelFormat(QStringLiteral("%d"));
     surface_->axisZ()->setTitle(QStringLiteral("RPM"));
-    surface_->axisZ()->setRange(static_cast<float>(config::kRowRpm.front()),
-                                static_cast<float>(config::kRowRpm.back()));
+    // Rows lie 900 RPM apart from 900 on: a line every 900 RPM.
+    surface_->axisZ()->setRange(0, static_cast<float>(config::kRowRpm.back()));
+    surface_->axisZ()->setSegmentCount(8);
     surface_->axisZ()->setLabelFormat(QStringLiteral("%d"));
-    surface_->axisY()->setLabelFormat(QStringLiteral("%.1f"));
+    surface_->axisY()->setLabelFormat(map_ == mapview::Map::Ignition ? QStringLiteral("%.0f")
+                                                                     : QStringLiteral("%.1f"));
+    QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    surface_->setLocale(locale);
     for (auto* axis : {surface_->axisX(), surface_->axisY(), surface_->axisZ()}) {
         axis->setTitleVisible(true);
     }

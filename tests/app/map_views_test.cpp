@@ -9,12 +9,16 @@
 #include "app/map_view_window.h"
 
 #include <QAction>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <QtDataVisualization/Q3DSurface>
 
 namespace orvel::test {
 
@@ -56,6 +60,18 @@ struct Rig {
     QTemporaryDir dir;
 };
 
+// With ORVEL_SCREENSHOT_DIR set, the screen as the user sees it (the 3D view is
+// drawn by OpenGL, so the screen, not the widget, holds it).
+void saveScreen(const char* name) {
+    const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) {
+        return;
+    }
+    QTest::qWait(200);
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    QVERIFY(shot.save(QDir(QString::fromLocal8Bit(folder)).filePath(QLatin1String(name)), "PNG"));
+}
+
 std::size_t positionOf(std::string_view key) {
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -76,15 +92,16 @@ private slots:
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
         auto* view = rig.window->findChild<app::MapViewWindow*>("mapViewIgnition");
         QVERIFY(view != nullptr && view->isVisible());
-        // Offscreen has no OpenGL: the grid alone, and the reason.
-        QVERIFY(view->surface() == nullptr);
-        QVERIFY(view->findChild<QLabel*>("note3d")->text().contains("indisponível"));
+        // Without OpenGL (offscreen): the grid alone, and the reason.
+        const bool without3d = app::reasonWithout3d().has_value();
+        QCOMPARE(view->surface() == nullptr, without3d);
+        QCOMPARE(view->findChild<QLabel*>("note3d")->text().contains("indisponível"), without3d);
 
         auto* grid = view->grid();
         QCOMPARE(grid->cellColor(2), QColor(0, 0, 255));  // 6 degrees, the lowest
         QCOMPARE(grid->cellColor(48), QColor(255, 0, 0)); // 34, the highest
         rig.controls().setText("e0", "40");
-        rig.controls().setColor("e5", colors::red);     // the scanner's mark
+        rig.controls().setColor("e5", colors::red); // the scanner's mark
         QCoreApplication::processEvents();
         QCOMPARE(grid->cells()[0].text, QString("40"));
         QCOMPARE(grid->cellColor(0), QColor(255, 0, 0));
@@ -97,6 +114,35 @@ private slots:
         rig.trigger(app::MapKind::Injection, "actionViewMap");
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
         QCOMPARE(rig.window->findChildren<app::MapViewWindow*>().size(), 2);
+    }
+
+    // Run under xvfb-run with QT_QPA_PLATFORM=xcb: the surface draws the map in
+    // the grid's colours and marks the cell in use.
+    void surfaceDrawsTheMapWhereOpenGlIs() {
+        if (app::reasonWithout3d()) {
+            QSKIP("no OpenGL on this platform");
+        }
+        Rig rig;
+        rig.window->show();
+        rig.controls().setColor("e20", colors::red);
+        rig.trigger(app::MapKind::Ignition, "actionViewMap");
+        auto* view = rig.window->findChild<app::MapViewWindow*>("mapViewIgnition");
+        QVERIFY(view->surface() != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        QTest::qWait(300);
+        const QImage image = view->surface()->renderToImage(0, QSize(400, 300));
+        int red = 0;
+        int blue = 0;
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) {
+                const QColor c = image.pixelColor(x, y);
+                // Lit and shaded: reddish and bluish rather than pure.
+                red += c.red() > 120 && c.red() > 2 * c.green() && c.red() > 2 * c.blue() ? 1 : 0;
+                blue += c.blue() > 120 && c.blue() > 2 * c.red() ? 1 : 0;
+            }
+        }
+        QVERIFY2(red > 50 && blue > 50, qPrintable(QString("red %1 blue %2").arg(red).arg(blue)));
+        saveScreen("mapa_3d.png");
     }
 
     void comparisonFramesCellsListsOthersAndEnds() {
