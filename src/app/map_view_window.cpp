@@ -54,16 +54,33 @@ std::optional<QString> reasonWithout3d() {
 
 void fillSurface(QSurfaceDataProxy& proxy, const mapview::Cells& cells) {
     const auto range = mapview::rangeOf(cells);
-    const double floor = range ? range->low : 0;
+    const auto floor = static_cast<float>(range ? range->low : 0);
+    auto heightOf = [&](int r, int c) {
+        const auto& cell = cells[static_cast<std::size_t>(r * config::kMapColumns + c)];
+        return cell ? static_cast<float>(*cell) : floor;
+    };
+    // An edit changes a cell or a few: only those are handed over, so the graph
+    // updates them in place rather than rebuilding the whole surface.
+    if (proxy.rowCount() == config::kMapRows &&
+        proxy.array()->at(0)->size() == config::kMapColumns) {
+        for (int r = 0; r < config::kMapRows; ++r) {
+            for (int c = 0; c < config::kMapColumns; ++c) {
+                QSurfaceDataItem item = *proxy.itemAt(r, c);
+                if (item.y() != heightOf(r, c)) {
+                    item.setY(heightOf(r, c));
+                    proxy.setItem(r, c, item);
+                }
+            }
+        }
+        return;
+    }
     auto* rows = new QSurfaceDataArray;
     rows->reserve(config::kMapRows);
     for (int r = 0; r < config::kMapRows; ++r) {
         auto* row = new QSurfaceDataRow(config::kMapColumns);
         const auto rpm = static_cast<float>(config::kRowRpm[static_cast<std::size_t>(r)]);
         for (int c = 0; c < config::kMapColumns; ++c) {
-            const auto& cell = cells[static_cast<std::size_t>(r * config::kMapColumns + c)];
-            (*row)[c].setPosition(QVector3D(static_cast<float>(c + 1),
-                                            static_cast<float>(cell.value_or(floor)), rpm));
+            (*row)[c].setPosition(QVector3D(static_cast<float>(c + 1), heightOf(r, c), rpm));
         }
         rows->append(row);
     }

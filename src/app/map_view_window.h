@@ -23,7 +23,8 @@ class HeatGrid;
 [[nodiscard]] std::optional<QString> reasonWithout3d();
 
 // Puts a map's cells into a surface's data: rows are the RPM rows, columns the
-// map's columns. A cell without a value lies at the map's lowest value.
+// map's columns. A cell without a value lies at the map's lowest value. Only
+// cells that changed are set again.
 void fillSurface(QSurfaceDataProxy& proxy, const mapview::Cells& cells);
 
 // "Visualizar mapa": one map as a colour grid and a 3D surface turned with the
