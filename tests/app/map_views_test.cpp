@@ -11,14 +11,17 @@
 #include <QAction>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QtDataVisualization/Q3DSurface>
+#include <QtDataVisualization/QSurfaceDataProxy>
 
 namespace orvel::test {
 
@@ -62,14 +65,29 @@ struct Rig {
 
 // With ORVEL_SCREENSHOT_DIR set, the screen as the user sees it (the 3D view is
 // drawn by OpenGL, so the screen, not the widget, holds it).
-void saveScreen(const char* name) {
+void saveScreen(const char* name, const QRect& area) {
     const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
     if (folder.isEmpty()) {
         return;
     }
     QTest::qWait(200);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
+                                                                      area.width(), area.height());
     QVERIFY(shot.save(QDir(QString::fromLocal8Bit(folder)).filePath(QLatin1String(name)), "PNG"));
+}
+
+// The window, the panel beside it and one differing cell's tool tip.
+void showForScreenshot(app::MainWindow& window, QWidget& panel) {
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    panel.resize(520, 240);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    panel.move(screen.right() - 530, screen.bottom() - 250);
+    panel.raise();
+    QWidget* cell = window.control("e3i");
+    const QPoint at(cell->width() / 2, cell->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, at, cell->mapToGlobal(at));
+    QCoreApplication::sendEvent(cell, &help);
+    saveScreen("comparacao.png", window.frameGeometry().united(panel.frameGeometry()));
 }
 
 std::size_t positionOf(std::string_view key) {
@@ -110,6 +128,15 @@ private slots:
         view->refresh();
         QCOMPARE(grid->cellColor(1), QColor(170, 170, 170));
 
+        // The surface takes the map's heights; an edit moves only its cell.
+        QSurfaceDataProxy proxy;
+        app::fillSurface(proxy, mapview::readCells(rig.controls(), mapview::Map::Ignition));
+        QCOMPARE(proxy.itemAt(0, 1)->y(), 6.0f); // a cell being typed lies at the lowest value
+        QCOMPARE(proxy.itemAt(8, 7)->position(), QVector3D(8, 27, 7200));
+        rig.controls().setText("e71", "30");
+        app::fillSurface(proxy, mapview::readCells(rig.controls(), mapview::Map::Ignition));
+        QCOMPARE(proxy.itemAt(8, 7)->position(), QVector3D(8, 30, 7200));
+
         // The injection map's view is its own window; the ignition one is reused.
         rig.trigger(app::MapKind::Injection, "actionViewMap");
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
@@ -142,11 +169,13 @@ private slots:
             }
         }
         QVERIFY2(red > 50 && blue > 50, qPrintable(QString("red %1 blue %2").arg(red).arg(blue)));
-        saveScreen("mapa_3d.png");
+        saveScreen("mapa_3d.png", view->frameGeometry());
     }
 
     void comparisonFramesCellsListsOthersAndEnds() {
         Rig rig;
+        rig.window->show();
+        rig.window->findChild<QTabWidget*>("Mapas")->setCurrentIndex(0);
         auto* page = rig.window->control("TabSheet1");
         const QImage before = page->grab().toImage();
         QMenu idle;
@@ -170,6 +199,9 @@ private slots:
         QCOMPARE(others->topLevelItem(0)->text(0), QString("Limite de RPM"));
         QCOMPARE(rig.controls().text("e0"), std::string("10")); // the window is not changed
         QVERIFY(page->grab().toImage() != before);              // frames drawn over it
+        if (!qEnvironmentVariableIsEmpty("ORVEL_SCREENSHOT_DIR")) {
+            showForScreenshot(*rig.window, *panel);
+        }
 
         rig.controls().setText("e0", "20");
         QCoreApplication::processEvents();
