@@ -51,6 +51,22 @@ void BM_SurfaceDataUpdate(benchmark::State& s) {
 }
 BENCHMARK(BM_SurfaceDataUpdate);
 
+// Every cell changes at once (a whole-map tool, a file loaded): 72 items set.
+void BM_SurfaceDataWholeMap(benchmark::State& s) {
+    Setup setup;
+    const auto low = orvel::mapview::readCells(setup.store, Map::Ignition);
+    auto high = low;
+    for (auto& cell : high) {
+        cell = *cell + 1;
+    }
+    QSurfaceDataProxy proxy;
+    int i = 0;
+    for (auto _ : s) {
+        orvel::app::fillSurface(proxy, i++ % 2 == 0 ? high : low);
+    }
+}
+BENCHMARK(BM_SurfaceDataWholeMap);
+
 void BM_ViewRefreshAfterEdit(benchmark::State& s) {
     Setup setup;
     orvel::app::MapViewWindow view(setup.store, setup.state, Map::Ignition, nullptr);
