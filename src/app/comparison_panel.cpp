@@ -91,6 +91,8 @@ ComparisonPanel::ComparisonPanel(MainWindow& window, const QString& fileName,
 
     if (QWidget* first = window_.control(cellName(compare::kIgnitionFirst))) {
         overlay_ = new FrameOverlay(first->parentWidget());
+        // The page is sized by its tab control, possibly after this.
+        first->parentWidget()->installEventFilter(this);
         overlay_->show();
         overlay_->raise();
         // The wait panels still cover everything on the page.
@@ -183,6 +185,9 @@ void ComparisonPanel::recompute() {
 }
 
 bool ComparisonPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && overlay_ && watched == overlay_->parentWidget()) {
+        overlay_->setGeometry(overlay_->parentWidget()->rect());
+    }
     if (event->type() == QEvent::ToolTip) {
         if (auto* cell = qobject_cast<QWidget*>(watched)) {
             const QString tip = cellToolTip(cell->objectName());
