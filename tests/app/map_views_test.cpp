@@ -222,10 +222,14 @@ private slots:
         rig.trigger(app::MapKind::Ignition, "actionCompareFile");
         rig.dialogs.file = rig.dir.filePath("nenhum.txt").toStdString();
         rig.trigger(app::MapKind::Ignition, "actionCompareFile");
+        // Percent is not what a file holds: no comparison until the map is in mS again.
+        rig.window->form().state.injectionMapInPercent = true;
+        rig.trigger(app::MapKind::Ignition, "actionCompareFile");
         QVERIFY(app::ComparisonPanel::of(*rig.window) == nullptr);
-        QCOMPARE(rig.dialogs.shown,
-                 (std::vector<std::string>{"E:'abc' is not a valid integer value.",
-                                           "E:File not found."}));
+        QCOMPARE(rig.dialogs.shown.size(), 3U);
+        QCOMPARE(rig.dialogs.shown[0], std::string("E:'abc' is not a valid integer value."));
+        QCOMPARE(rig.dialogs.shown[1], std::string("E:File not found."));
+        QVERIFY(rig.dialogs.shown[2].starts_with("M:O mapa de injeção está em %."));
     }
 };
 
