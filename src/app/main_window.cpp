@@ -3,9 +3,9 @@
 #include "app/control_widgets.h"
 #include "app/drop_down_combo_box.h"
 #include "app/jpeg_image.h"
+#include "app/map_context_menu.h"
 #include "app/port_list_tips.h"
 #include "app/recordings_page.h"
-#include "app/map_context_menu.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -184,6 +184,9 @@ std::optional<std::string> Form::whyNoUndo() const {
     if (state.scannerActive) {
         return " Atenção ! !  Desfazer e Refazer não funcionam com o scanner ativo. ";
     }
+    if (replay.active()) {
+        return " Atenção ! !  Desfazer e Refazer esperam o fim da reprodução. ";
+    }
     if (state.injectionMapInPercent) {
         return " Atenção ! !  Desfazer e Refazer funcionam com o mapa de injeção em mS. "
                "Volte o mapa para mS. ";
