@@ -86,7 +86,9 @@ void Form::close() {
 void Form::dispatch(const std::function<void()>& handler) {
     try {
         handler();
+        units.holdTransfers();
     } catch (const OrvelError& e) {
+        units.holdTransfers();
         dialogs.error(withFullStop(e.what()));
     }
 }

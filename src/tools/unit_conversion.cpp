@@ -37,9 +37,28 @@ void UnitConversion::btnPercentualClick() {
     ui.setEnabled("btnPercentual", false);
     ui.setText("Label46", " Valores em  \" % \" ");
     form_.state.injectionMapInPercent = true;
+    tpsOffered_ = false;
+    holdTransfers();
 }
 
 void UnitConversion::btnmSClick() {
+    showMilliseconds();
+    auto& ui = form_.controls;
+    // Buttons that a running scanner, upload or download holds come back at its end.
+    const bool busy = form_.scanner.isOn() || form_.timer2->enabled() || ui.visible("pnAguarde");
+    if (busy) {
+        return;
+    }
+    ui.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2"}, true);
+    if (form_.state.portActive) {
+        ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6"}, true);
+    }
+    if (std::exchange(tpsOffered_, false) && form_.port.isOpen() && form_.timerTps->tag == 0) {
+        ui.setEnabled("btnConfigurarTps", true);
+    }
+}
+
+void UnitConversion::showMilliseconds() {
     auto texts = convertedMap(Direction::ToMilliseconds);
     auto& ui = form_.controls;
     for (int n = 0; n < config::kMapCells; ++n) {
@@ -49,9 +68,27 @@ void UnitConversion::btnmSClick() {
     ui.setEnabled("btnPercentual", true);
     ui.setText("Label46", " Valores em Ti \" mS \" ");
     form_.state.injectionMapInPercent = false;
-    ui.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2"}, true);
-    if (form_.state.portActive) {
-        ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6"}, true);
+}
+
+void UnitConversion::holdTransfers() {
+    if (!form_.state.injectionMapInPercent) {
+        return;
+    }
+    auto& ui = form_.controls;
+    if (ui.enabled("btnConfigurarTps")) {
+        tpsOffered_ = true;
+        ui.setEnabled("btnConfigurarTps", false);
+    }
+    for (auto name : {"btnEnvia", "btnLerDados", "btnSalvar", "btnCarregar"}) {
+        if (ui.enabled(name)) {
+            ui.setEnabled(name, false);
+        }
+    }
+}
+
+void UnitConversion::beforeMillisecondsArrive() {
+    if (form_.state.injectionMapInPercent) {
+        showMilliseconds();
     }
 }
 
