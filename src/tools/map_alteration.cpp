@@ -102,6 +102,11 @@ void MapAlteration::btnAlterarClick() {
 }
 
 void MapAlteration::btnVoltarTelaPrincipalClick() {
+    // The map goes back to milliseconds on the way out: a text that cannot be
+    // converted keeps the user here, with nothing changed.
+    if (form_.state.injectionMapInPercent) {
+        form_.units.checkWayBack();
+    }
     auto& ui = form_.controls;
     setShiftFieldsVisible(false);
     ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, false);

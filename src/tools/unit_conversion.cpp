@@ -1,5 +1,6 @@
 #include "tools/unit_conversion.h"
 
+#include "core/errors.h"
 #include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
@@ -10,18 +11,33 @@
 namespace orvel {
 
 std::array<std::string, config::kMapCells> UnitConversion::convertedMap(Direction direction) const {
-    const auto& ui = form_.controls;
-    const auto factors = maparith::cylinderFactors(numtext::parseInteger(ui.text("cbCilindros")));
+    auto& ui = form_.controls;
+    // The user sees which text stopped the conversion.
+    auto number = [&ui](std::string_view key, auto parse) {
+        try {
+            return parse(ui.text(key));
+        } catch (const ConversionError&) {
+            ui.focus(key);
+            throw;
+        }
+    };
+    const auto factors = maparith::cylinderFactors(
+        number("cbCilindros", [](const std::string& t) { return numtext::parseInteger(t); }));
     std::array<std::string, config::kMapCells> texts;
     for (int n = 0; n < config::kMapCells; ++n) {
         const int rpm = config::kRowRpm[static_cast<std::size_t>(n / config::kMapColumns)];
-        const double v = numtext::parseDecimal(ui.text(config::injectionKey(n)));
+        const double v = number(config::injectionKey(n),
+                                [](const std::string& t) { return numtext::parseDecimal(t); });
         const double converted = direction == Direction::ToPercent
                                      ? maparith::toPercent(v, rpm, factors.toPercent)
                                      : maparith::toMilliseconds(v, rpm, factors.toMilliseconds);
         texts[static_cast<std::size_t>(n)] = maparith::convertedCellText(converted);
     }
     return texts;
+}
+
+void UnitConversion::checkWayBack() const {
+    (void)convertedMap(Direction::ToMilliseconds);
 }
 
 void UnitConversion::btnPercentualClick() {

@@ -15,6 +15,9 @@ public:
     explicit UnitConversion(Form& form) : form_(form) {}
     void btnPercentualClick();
     void btnmSClick();
+    // Throws the conversion error, with the focus on the text, when the map in
+    // percent could not go back to milliseconds; changes nothing.
+    void checkWayBack() const;
     // While the map shows percent, reading, sending, saving, loading and the TPS
     // procedure stay off, whatever else would enable them (the event boundary
     // calls this after every event). Whether the procedure was on offer is kept

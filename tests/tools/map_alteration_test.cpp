@@ -251,5 +251,35 @@ TEST_F(MapAlterationTest, ABadTextChangesNothingAndReportsTheFirstInReadingOrder
     }
 }
 
+// Leaving in percent converts back; a text that cannot be converted keeps the
+// user in the mode with the map as it was and the focus on that text.
+TEST_F(MapAlterationTest, LeavingInPercentWithAnUnreadableTextStaysInTheMode) {
+    struct Case {
+        const char* field;
+        const char* error;
+    };
+    const Case cases[] = {{"e70i", "'x' is not a valid floating point value."},
+                          {"cbCilindros", "'x' is not a valid integer value."}};
+    enterMode();
+    ASSERT_TRUE(form.click("btnPercentual"));
+    for (const auto& c : cases) {
+        const std::string kept = text(c.field);
+        setText(c.field, "x");
+        const auto before = snapshotMaps();
+        dialogs.expectError(c.error);
+        ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
+        EXPECT_EQ(snapshotMaps(), before) << c.field;
+        EXPECT_EQ(form.controls.focused(), c.field);
+        EXPECT_TRUE(form.state.injectionMapInPercent) << c.field;
+        EXPECT_TRUE(form.controls.visible("GroupBox10")) << c.field;
+        EXPECT_TRUE(form.controls.visible("eC0inj")) << c.field;
+        EXPECT_FALSE(form.controls.visible("btnAlterarMapas")) << c.field;
+        setText(c.field, kept);
+    }
+    ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
+    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_TRUE(form.controls.enabled("btnSalvar"));
+}
+
 } // namespace
 } // namespace orvel::test
