@@ -76,11 +76,12 @@ void Form::create() {
 }
 
 void Form::close() {
+    // The port first: a scanner being switched off still sends its stop command.
+    port.closeOnExit();
     timer1->setEnabled(false);
     timer2->setEnabled(false);
     timerTps->setEnabled(false);
     downloadTimeout->setEnabled(false);
-    port.closeOnExit();
 }
 
 void Form::dispatch(const std::function<void()>& handler) {
