@@ -88,6 +88,10 @@ void Form::dispatch(const std::function<void()>& handler) {
     try {
         handler();
         units.holdTransfers();
+    } catch (const RefusedError& e) {
+        // A warning like the entry rules' ones, in the same plain box.
+        units.holdTransfers();
+        dialogs.message(e.what());
     } catch (const OrvelError& e) {
         units.holdTransfers();
         dialogs.error(withFullStop(e.what()));

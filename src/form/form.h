@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/control_store.h"
-#include "form/form_state.h"
 #include "core/platform.h"
 #include "files/map_file.h"
+#include "form/form_state.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
@@ -26,7 +26,8 @@ namespace orvel {
 
 // The composition root of the headless core: the control store, the shared
 // state, the platform seams and every subsystem. It is the event boundary:
-// each entry point runs its handler and shows an escaping error in the error box.
+// each entry point runs its handler and shows an escaping error in the error box
+// (a refusal, which is a warning, in the plain box).
 class Form {
 public:
     Form(SerialLink& link, PortProber& prober, TimerFactory& timers, Dialogs& dialogs);

@@ -79,7 +79,7 @@ protected:
 
     // The click is refused with this box: nothing goes out and nothing starts.
     void expectUploadRefused(const std::string& box) {
-        dialogs.expectError(box);
+        dialogs.expectBox(box);
         EXPECT_TRUE(form.click("btnEnvia"));
         clock.advance(2000);
         EXPECT_TRUE(takeWrites().empty()) << box;
@@ -369,8 +369,8 @@ TEST_F(HostileInputTest, UnitConversionRefusesBadCellsAndCylinderCountsBeforeCha
         SCOPED_TRACE("cbCilindros = \"" + h.text + "\"");
         setText("cbCilindros", h.text);
         const auto before = configuration();
-        dialogs.expectError(h.asInteger ? *h.asInteger
-                                        : " Atenção ! !  Número de cilindros inválido: 0 ");
+        dialogs.expectBox(h.asInteger ? *h.asInteger
+                                      : " Atenção ! !  Número de cilindros inválido: 0 ");
         EXPECT_TRUE(form.click("btnPercentual"));
         EXPECT_EQ(configuration(), before);
     }
@@ -406,7 +406,7 @@ protected:
     void load(const std::string& name, const std::optional<std::string>& box = std::nullopt) {
         dialogs.expectOpen(name);
         if (box) {
-            dialogs.expectError(*box);
+            dialogs.expectBox(*box);
         }
         EXPECT_TRUE(form.click("btnCarregar"));
     }

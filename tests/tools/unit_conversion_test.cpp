@@ -150,7 +150,7 @@ TEST_F(UnitConversionTest, ARefusedConversionChangesNothing) {
             setText("cbCilindros", c.cylinders);
             setText(c.cell, c.cellText);
             const auto before = snapshot();
-            dialogs.expectError(c.box);
+            dialogs.expectBox(c.box);
             ASSERT_TRUE(form.click(button));
             EXPECT_EQ(snapshot(), before) << button << ": " << c.box;
             setText(c.cell, "3,5");
@@ -193,8 +193,8 @@ TEST_F(PercentLockTest, TheScannerStoppingInPercentUnlocksNothing) {
 
 TEST_F(PercentLockTest, NoPercentageIsSent) {
     takeWrites();
-    dialogs.expectError(" Atenção ! !  O mapa de injeção está em \" % \". Converta para Ti \" mS "
-                        "\" antes de enviar.  ");
+    dialogs.expectMessage(" Atenção ! !  O mapa de injeção está em \" % \". Converta para Ti \" mS "
+                          "\" antes de enviar.  ");
     form.dispatch([this] { form.upload.btnEnviaClick(); }); // as the TPS procedure calls it
     clock.advance(2000);
     EXPECT_TRUE(takeWrites().empty());
