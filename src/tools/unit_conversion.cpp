@@ -104,7 +104,7 @@ void UnitConversion::holdTransfers() {
 
 void UnitConversion::beforeMillisecondsArrive() {
     if (form_.state.injectionMapInPercent) {
-        showMilliseconds();
+        btnmSClick(); // the buttons stay with a download that holds them
     }
 }
 

@@ -24,8 +24,7 @@ public:
     // for the way back.
     void holdTransfers();
     // A configuration's injection row is about to arrive in milliseconds: a map
-    // in percent goes back first, so that no cell is converted twice. The
-    // buttons stay with the download.
+    // in percent goes back first, so that no cell is converted twice.
     void beforeMillisecondsArrive();
 
 private:
