@@ -47,7 +47,7 @@ public:
 };
 
 // A value refused before anything is changed or sent; the handler has already
-// put the focus where the user has to look.
+// put the focus where the user has to look. Shown as a warning, not as an error.
 class RefusedError : public OrvelError {
 public:
     using OrvelError::OrvelError;

@@ -128,6 +128,8 @@ void Form::create() {
 }
 
 void Form::close() {
+    // The port first: a scanner being switched off still sends its stop command.
+    port.closeOnExit();
     timer1->setEnabled(false);
     timer2->setEnabled(false);
     timerTps->setEnabled(false);
@@ -135,7 +137,6 @@ void Form::close() {
     recorder.sessionEnded();
     recorderCheck->setEnabled(false);
     replay.player.pause();
-    port.closeOnExit();
 }
 
 std::string Form::replayRefusal() const {
@@ -156,7 +157,13 @@ void Form::dispatch(const std::function<void()>& handler) {
     ++dispatchDepth_;
     try {
         handler();
+        units.holdTransfers();
+    } catch (const RefusedError& e) {
+        // A warning like the entry rules' ones, in the same plain box.
+        units.holdTransfers();
+        dialogs.message(e.what());
     } catch (const OrvelError& e) {
+        units.holdTransfers();
         dialogs.error(errorBoxText(e));
     }
     // What a failed handler changed before it stopped stays changed, and is a step too.

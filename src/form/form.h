@@ -30,7 +30,8 @@ namespace orvel {
 
 // The composition root of the headless core: the control store, the shared
 // state, the platform seams and every subsystem. It is the event boundary:
-// each entry point runs its handler and shows an escaping error in the error box.
+// each entry point runs its handler and shows an escaping error in the error box
+// (a refusal, which is a warning, in the plain box).
 class Form {
 public:
     Form(SerialLink& link, PortProber& prober, TimerFactory& timers, Dialogs& dialogs);

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "form/form.h"
 #include "link/port_hints.h"
+#include "link/frames.h"
 #include "link/port_list.h"
 
 #include <algorithm>
@@ -107,8 +108,15 @@ void SerialPortController::openPort() {
 }
 
 void SerialPortController::closePort() {
-    // Timer1 may still owe the scanner's stop command; with the port gone it
-    // would only fail, so it stops with the port.
+    // A scanner switched off still owes the module its stop command, which
+    // Timer1's next tick would send: it goes now, while the port is there.
+    if (form_.timer1->enabled() && !form_.scanner.isOn() && form_.link.isOpen()) {
+        try {
+            send(frames::encodeCommand(frames::Command::ScannerStop));
+        } catch (const PortError&) {
+            // The port is going away in any case; its failure notice follows.
+        }
+    }
     form_.timer1->setEnabled(false);
     form_.download.abandon();
     form_.link.close();

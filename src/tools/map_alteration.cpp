@@ -5,6 +5,7 @@
 #include "model/number_text.h"
 #include "tools/map_arithmetic.h"
 
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,24 @@ std::vector<std::string> shiftFields() {
     names.emplace_back("eAlterar");
     names.emplace_back("eAltera");
     return names;
+}
+
+bool isWhole(double value) {
+    return value == std::trunc(value);
+}
+
+// The ignition shift fields as the user sees them: the whole-map field by its
+// label, a column by its caption, a row by its engine speed.
+std::string shiftPlace(const ControlStore& ui, int column, int row) {
+    if (column < 0) {
+        return "em \"Alterar todo o Mapa de Ignição\"";
+    }
+    if (row < 0) {
+        return "na coluna \"" + ui.caption("Label" + std::to_string(72 + column)) +
+               "\" do Mapa de Ignição";
+    }
+    return "na linha de " + std::to_string(config::kRowRpm[static_cast<std::size_t>(row)]) +
+           " RPM do Mapa de Ignição";
 }
 
 } // namespace
@@ -88,9 +107,16 @@ void MapAlteration::btnAlterarClick() {
         const double whole = number("eAltera");
         const double column = number(columnField(c, "ig"));
         const double row = number(rowField(r, "ig"));
-        results.emplace_back(
-            config::ignitionKey(n),
-            maparith::ignitionCellText(n, maparith::shiftedIgnition(v, whole, column, row)));
+        std::string cell =
+            maparith::ignitionCellText(n, maparith::shiftedIgnition(v, whole, column, row));
+        // The map holds whole degrees (the upload sends them as such): a fraction
+        // that a shift brought in is refused before anything changes.
+        if (!isWhole(numtext::parseDecimal(cell))) {
+            if (refuseFractionalShift(whole, column, row, c, r)) {
+                return;
+            }
+        }
+        results.emplace_back(config::ignitionKey(n), std::move(cell));
     }
 
     for (auto& [name, text] : results) {
@@ -101,7 +127,33 @@ void MapAlteration::btnAlterarClick() {
     }
 }
 
+bool MapAlteration::refuseFractionalShift(double whole, double column, double row, int c, int r) {
+    auto& ui = form_.controls;
+    std::string field;
+    std::string place;
+    if (!isWhole(whole)) {
+        field = "eAltera";
+        place = shiftPlace(ui, -1, -1);
+    } else if (!isWhole(column)) {
+        field = columnField(c, "ig");
+        place = shiftPlace(ui, c, -1);
+    } else if (!isWhole(row)) {
+        field = rowField(r, "ig");
+        place = shiftPlace(ui, c, r);
+    } else {
+        return false; // the cell itself held the fraction
+    }
+    form_.dialogs.message(" Atenção ! !  Use graus inteiros " + place + ".  ");
+    ui.focus(field);
+    return true;
+}
+
 void MapAlteration::btnVoltarTelaPrincipalClick() {
+    // The map goes back to milliseconds on the way out: a text that cannot be
+    // converted keeps the user here, with nothing changed.
+    if (form_.state.injectionMapInPercent) {
+        form_.units.checkWayBack();
+    }
     auto& ui = form_.controls;
     setShiftFieldsVisible(false);
     ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, false);

@@ -14,6 +14,9 @@ public:
 
 private:
     void setShiftFieldsVisible(bool visible);
+    // Tells which ignition shift (whole map, column c, row r) is fractional,
+    // with the focus on it; false when none is.
+    bool refuseFractionalShift(double whole, double column, double row, int c, int r);
     Form& form_;
 };
 

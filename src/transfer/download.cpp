@@ -96,6 +96,7 @@ void Download::writeIgnitionRow(const frames::ModuleFrame& frame) {
 }
 
 void Download::writeInjectionRow(const frames::ModuleFrame& frame) {
+    form_.units.beforeMillisecondsArrive();
     const int first = 8 * (frame.id - 10);
     for (int i = 0; i < 8; ++i) {
         form_.controls.setText(config::injectionKey(first + i), tenths(frame.data[i], kOneDecimal));

@@ -224,6 +224,12 @@ frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) cons
             d[i] = read.integerByte(config::ignitionKey(8 * (number - 1) + i));
         }
     } else if (number >= 10 && number <= 18) {
+        if (form_.state.injectionMapInPercent) {
+            // The module takes the cells as milliseconds.
+            form_.controls.focus("btnmS");
+            throw RefusedError(" Atenção ! !  O mapa de injeção está em \" % \". Converta para "
+                               "Ti \" mS \" antes de enviar.  ");
+        }
         for (int i = 0; i < 8; ++i) {
             d[i] = read.tenthsByte(config::injectionKey(8 * (number - 10) + i));
         }

@@ -79,7 +79,7 @@ protected:
 
     // The click is refused with this box: nothing goes out and nothing starts.
     void expectUploadRefused(const std::string& box) {
-        dialogs.expectError(box);
+        dialogs.expectBox(box);
         EXPECT_TRUE(form.click("btnEnvia"));
         clock.advance(2000);
         EXPECT_TRUE(takeWrites().empty()) << box;
@@ -294,6 +294,19 @@ TEST_F(HostileInputTest, MapAlterationRefusesTextsThatAreNoNumbersAndBoundsHugeR
                 setText(shift, "0");
                 continue;
             }
+            const std::string name = shift;
+            if (h.text == "3,55" && (name == "eAltera" || name == "eL8ig")) {
+                // The ignition map holds whole degrees.
+                dialogs.expectMessage(name == "eAltera"
+                                          ? " Atenção ! !  Use graus inteiros em \"Alterar todo "
+                                            "o Mapa de Ignição\".  "
+                                          : " Atenção ! !  Use graus inteiros na linha de 7200 "
+                                            "RPM do Mapa de Ignição.  ");
+                EXPECT_TRUE(form.click("btnAlterar"));
+                EXPECT_EQ(configuration(), before);
+                setText(shift, "0");
+                continue;
+            }
             EXPECT_TRUE(form.click("btnAlterar"));
             EXPECT_EQ(text(shift), "0");
             // Whatever the shift, every cell stays a number within the map's bounds.
@@ -303,7 +316,6 @@ TEST_F(HostileInputTest, MapAlterationRefusesTextsThatAreNoNumbersAndBoundsHugeR
                 EXPECT_TRUE(injection >= 0 && injection <= 25) << n;
                 EXPECT_TRUE(ignition >= 0 && ignition <= 50) << n;
             }
-            const std::string name = shift;
             if (h.text == "1e308" || h.text == "9999999999999999999") {
                 // e0i lies in column 0, e71 in row 8: both take their ceiling.
                 if (name == "eAlterar" || name == "eC0inj") {
@@ -357,8 +369,8 @@ TEST_F(HostileInputTest, UnitConversionRefusesBadCellsAndCylinderCountsBeforeCha
         SCOPED_TRACE("cbCilindros = \"" + h.text + "\"");
         setText("cbCilindros", h.text);
         const auto before = configuration();
-        dialogs.expectError(h.asInteger ? *h.asInteger
-                                        : " Atenção ! !  Número de cilindros inválido: 0 ");
+        dialogs.expectBox(h.asInteger ? *h.asInteger
+                                      : " Atenção ! !  Número de cilindros inválido: 0 ");
         EXPECT_TRUE(form.click("btnPercentual"));
         EXPECT_EQ(configuration(), before);
     }
@@ -394,7 +406,7 @@ protected:
     void load(const std::string& name, const std::optional<std::string>& box = std::nullopt) {
         dialogs.expectOpen(name);
         if (box) {
-            dialogs.expectError(*box);
+            dialogs.expectBox(*box);
         }
         EXPECT_TRUE(form.click("btnCarregar"));
     }

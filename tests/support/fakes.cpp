@@ -61,6 +61,13 @@ void ScriptedDialogs::expectMessage(std::string text, std::function<void()> whil
 void ScriptedDialogs::expectError(std::string text, std::function<void()> whileOpen) {
     steps_.push_back({Kind::Error, std::move(text), std::nullopt, std::move(whileOpen)});
 }
+void ScriptedDialogs::expectBox(std::string text) {
+    if (text.starts_with(" Atenção ! !")) {
+        expectMessage(std::move(text));
+    } else {
+        expectError(std::move(text));
+    }
+}
 void ScriptedDialogs::expectSave(std::optional<std::string> fileName) {
     steps_.push_back({Kind::Save, {}, std::move(fileName), {}});
 }

@@ -62,6 +62,8 @@ public:
 
     void expectMessage(std::string text, std::function<void()> whileOpen = {});
     void expectError(std::string text, std::function<void()> whileOpen = {});
+    // A " Atenção ! ! " warning in the plain box, any other text in the error box.
+    void expectBox(std::string text);
     void expectSave(std::optional<std::string> fileName);
     void expectOpen(std::optional<std::string> fileName);
 

@@ -150,12 +150,68 @@ TEST_F(UnitConversionTest, ARefusedConversionChangesNothing) {
             setText("cbCilindros", c.cylinders);
             setText(c.cell, c.cellText);
             const auto before = snapshot();
-            dialogs.expectError(c.box);
+            dialogs.expectBox(c.box);
             ASSERT_TRUE(form.click(button));
             EXPECT_EQ(snapshot(), before) << button << ": " << c.box;
             setText(c.cell, "3,5");
         }
     }
+}
+// While the map shows percent nothing may read, send, save or load it, nor run
+// the TPS procedure (which sends it): only the way back to milliseconds frees them.
+class PercentLockTest : public CoreTest {
+protected:
+    void SetUp() override {
+        activate();
+        form.controls.setEnabled("btnConfigurarTps", true); // a configuration was read
+        ASSERT_TRUE(form.click("btnAlterarMapas"));
+        ASSERT_TRUE(form.click("btnPercentual"));
+    }
+    void expectLocked(bool locked, const std::string& when) {
+        for (const char* b : kTransferButtons) {
+            EXPECT_EQ(form.controls.enabled(b), !locked) << b << " " << when;
+        }
+        EXPECT_EQ(form.controls.enabled("btnConfigurarTps"), !locked) << when;
+    }
+};
+
+TEST_F(PercentLockTest, OnlyTheWayBackToMillisecondsUnlocksTheTransfers) {
+    expectLocked(true, "after the conversion");
+    link.feedFrame(26, {}); // a stray end of configuration
+    expectLocked(true, "after frame 26");
+    ASSERT_TRUE(form.click("btnmS"));
+    expectLocked(false, "back in milliseconds");
+}
+
+TEST_F(PercentLockTest, TheScannerStoppingInPercentUnlocksNothing) {
+    form.dispatch([this] { form.scanner.start(); }); // as the TPS procedure starts it
+    dialogs.expectMessage("Módulo não responde");
+    clock.advance(1100); // the scanner's watchdog switches it off
+    ASSERT_FALSE(form.scanner.isOn());
+    expectLocked(true, "after the scanner");
+}
+
+TEST_F(PercentLockTest, NoPercentageIsSent) {
+    takeWrites();
+    dialogs.expectMessage(" Atenção ! !  O mapa de injeção está em \" % \". Converta para Ti \" mS "
+                          "\" antes de enviar.  ");
+    form.dispatch([this] { form.upload.btnEnviaClick(); }); // as the TPS procedure calls it
+    clock.advance(2000);
+    EXPECT_TRUE(takeWrites().empty());
+    EXPECT_EQ(form.controls.focused(), "btnmS");
+}
+
+TEST_F(PercentLockTest, AReadInPercentIsConvertedNoSecondTime) {
+    for (int id = 10; id <= 18; ++id) {
+        link.feedFrame(static_cast<std::uint8_t>(id), {35, 35, 35, 35, 35, 35, 35, 81});
+    }
+    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_EQ(text("Label46"), " Valores em Ti \" mS \" ");
+    expectLocked(false, "rows that came without a download"); // none holds the buttons
+    ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
+    EXPECT_EQ(text("e0i"), "3,5");
+    EXPECT_EQ(text("e7i"), "8,1");
+    EXPECT_EQ(text("e71i"), "8,1");
 }
 
 } // namespace

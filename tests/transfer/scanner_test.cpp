@@ -91,6 +91,28 @@ TEST_F(ScannerTest, SwitchingOffRestoresTheButtonsAndTheNextTickSendsTheStopOnce
     EXPECT_TRUE(takeWrites().empty());
 }
 
+// The module keeps sending until it gets the stop command, also when the port
+// is closed right after the scanner was switched off.
+TEST_F(ScannerTest, ClosingThePortWhileStoppingSendsTheStopFirst) {
+    for (bool byWindow : {false, true}) {
+        activate();
+        form.click("Button3");
+        clock.advance(10);
+        link.feedFrame(29, {});
+        form.click("Button3");
+        takeWrites();
+        if (byWindow) {
+            form.close();
+        } else {
+            ASSERT_TRUE(form.click("btnDesativar"));
+        }
+        EXPECT_EQ(takeWrites(), std::vector<std::vector<std::uint8_t>>{kStop}) << byWindow;
+        EXPECT_FALSE(link.isOpen());
+        clock.advance(5000);
+        EXPECT_TRUE(takeWrites().empty());
+    }
+}
+
 TEST_F(ScannerTest, ExplicitStartAndStopLeaveTheMatchingStateAlone) {
     activate();
     form.scanner.stop();

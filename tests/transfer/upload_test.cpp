@@ -268,7 +268,7 @@ TEST_F(UploadTest, ValueThatDoesNotFitItsByteStopsTheUploadBeforeItStarts) {
         setText("cbCilindros", "8");
         form.controls.focus("btnEnvia");
         const auto buttonsBefore = buttonStates();
-        dialogs.expectError(c.message);
+        dialogs.expectBox(c.message);
         ASSERT_TRUE(form.click("btnEnvia"));
         EXPECT_EQ(form.controls.focused(), c.field) << c.field;
         clock.advance(2000);
@@ -302,7 +302,7 @@ TEST_F(UploadTest, ValuesThatFitExactlyAreSent) {
 TEST_F(UploadTest, TpsValueOutsideAByteIsRefusedWithoutMovingTheFocus) {
     form.state.tpsOpenValue = 256; // a closed reading of 255 with the throttle not opened
     form.controls.focus("btnEnvia");
-    dialogs.expectError(" Atenção ! !  Valor fora da faixa (0 a 255): 256 ");
+    dialogs.expectMessage(" Atenção ! !  Valor fora da faixa (0 a 255): 256 ");
     ASSERT_TRUE(form.click("btnEnvia"));
     EXPECT_EQ(form.controls.focused(), "btnEnvia");
     clock.advance(2000);
@@ -313,7 +313,7 @@ TEST_F(UploadTest, ValueSpoiledDuringTheUploadStopsItWithoutTheEndCommand) {
     ASSERT_TRUE(form.click("btnEnvia"));
     clock.advance(1 + 50 * 4);
     setText("e70", "300");
-    dialogs.expectError(" Atenção ! !  Valor fora da faixa (0 a 255): 300 ", [this] {
+    dialogs.expectMessage(" Atenção ! !  Valor fora da faixa (0 a 255): 300 ", [this] {
         EXPECT_FALSE(form.timer2->enabled());
         EXPECT_FALSE(form.controls.visible("pnAguarde"));
     });
