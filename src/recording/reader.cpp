@@ -351,4 +351,11 @@ ReadResult readRecordingFile(const std::string& path) {
     return readRecording(bytes);
 }
 
+std::string cutLineNotice(const ReadResult& result) {
+    const auto rows = result.recording.rows();
+    return "A última linha do registro estava incompleta (o programa foi interrompido enquanto "
+           "gravava) e foi ignorada; " +
+           std::to_string(rows) + (rows == 1 ? " linha lida." : " linhas lidas.");
+}
+
 } // namespace orvel::recording

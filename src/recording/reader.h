@@ -19,4 +19,7 @@ struct ReadResult {
 [[nodiscard]] ReadResult readRecording(std::string_view bytes);
 [[nodiscard]] ReadResult readRecordingFile(const std::string& path);
 
+// What to tell the user when the last line was cut: how many rows were read.
+[[nodiscard]] std::string cutLineNotice(const ReadResult& result);
+
 } // namespace orvel::recording

@@ -59,6 +59,15 @@ static_assert([] {
     return true;
 }());
 
+// What the column's storage holds; wider than the frames' range, so that a
+// recording built in memory keeps what it was given as far as it can.
+FixedRange storageRange(std::size_t column) {
+    using Narrow = std::numeric_limits<std::int16_t>;
+    using Wide = std::numeric_limits<std::int32_t>;
+    return isWide(column) ? FixedRange{Wide::min(), Wide::max()}
+                          : FixedRange{Narrow::min(), Narrow::max()};
+}
+
 double scaleOf(std::size_t column) {
     return std::pow(10.0, kValueColumns[column].decimals);
 }
@@ -131,7 +140,7 @@ void Recording::append(double seconds, const std::array<double, kValueColumns.si
     Row r;
     r.timeMs = clampTo(seconds * 1000, 0, std::numeric_limits<std::int32_t>::max());
     for (std::size_t c = 0; c < kValueCount; ++c) {
-        r.values[c] = clampTo(values[c] * scaleOf(c), kRanges[c].min, kRanges[c].max);
+        r.values[c] = clampTo(values[c] * scaleOf(c), storageRange(c).min, storageRange(c).max);
     }
     r.frames = frames;
     append(r);
@@ -140,7 +149,7 @@ void Recording::append(double seconds, const std::array<double, kValueColumns.si
 void Recording::append(const Row& row) {
     timesMs_.push_back(row.timeMs);
     for (std::size_t c = 0; c < kValueCount; ++c) {
-        const auto v = std::clamp(row.values[c], kRanges[c].min, kRanges[c].max);
+        const auto v = std::clamp(row.values[c], storageRange(c).min, storageRange(c).max);
         if (isWide(c)) {
             wide_[slotOf(c)].push_back(v);
         } else {

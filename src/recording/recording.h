@@ -20,7 +20,7 @@ inline constexpr std::size_t kValueCount = kValueColumns.size();
 using FixedValues = std::array<std::int32_t, kValueCount>;
 
 // What the frames' decoding can give in a column, in its fixed point. Values
-// outside are refused when a file is read; append() clamps to it.
+// outside are refused when a file is read.
 struct FixedRange {
     std::int32_t min;
     std::int32_t max;
@@ -50,6 +50,7 @@ public:
     [[nodiscard]] std::size_t rowAt(double seconds) const;
 
     // Appends a row; values in kValueColumns order, already rounded to their decimals.
+    // Values beyond what a column stores (16 bits, or 32 for RPM and duty) are clamped.
     void append(double seconds, const std::array<double, kValueColumns.size()>& values,
                 const FrameSet& frames);
 
