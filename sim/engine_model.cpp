@@ -3,6 +3,7 @@
 #include "model/config.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -12,36 +13,60 @@ namespace {
 
 constexpr double kWarmCoolantC = 90;
 constexpr double kWarmUpSeconds = 180;
-constexpr double kCycleSeconds = 40;
 constexpr int kIdleRpm = 900;
-constexpr int kTopRpm = 6000;
 
 struct Demand {
     double rpm;
     double throttle; // 0..1
 };
 
-// One driving cycle: idle with two blips, a slow sweep up, back down, idle.
+// The driving cycle, point by point (seconds, RPM, load position 0..42), straight
+// lines between the points. Cruises hold the middle of a cell (a row's RPM, a
+// column's first load step) so the closed loop settles there; the throttle
+// closes above the cut-off RPM on every deceleration.
+struct Point {
+    double t;
+    double rpm;
+    double load;
+};
+constexpr std::array<Point, 27> kCycle{{
+    {0, kIdleRpm, 0},   {10, kIdleRpm, 0},  {11, 1400, 30},     {22, 6000, 42},
+    {23, 6000, 0},      {30, kIdleRpm, 0},  {40, kIdleRpm, 0},  {44, 2700, 18}, // cruise
+    {60, 2700, 18},     {63, 3600, 24},     {80, 3600, 24},     {81, 3600, 0},  // cut-off
+    {87, 1800, 0},      {89, 1800, 12},     {105, 1800, 12},    {109, 4500, 30},
+    {124, 4500, 30},    {126, 4500, 42},    {138, 4500, 42},    {139, 4500, 0}, // cut-off
+    {146, kIdleRpm, 0}, {154, kIdleRpm, 0}, {155, 1800, 6},     {169, 1800, 6},
+    {171, 2700, 12},    {184, 2700, 12},    {190, kIdleRpm, 0},
+}};
+constexpr double kCycleSeconds = 194;
+
+// Idle with a throttle blip, full-throttle acceleration to 6000 and a coasting
+// cut-off back to idle, then cruises in several cells with decelerations between.
 Demand cycle(double t) {
     const double s = std::fmod(t, kCycleSeconds);
-    const double idle = kIdleRpm + 15 * std::sin(2 * std::numbers::pi * s / 2.5);
-    const auto blip = [&](double start) {
-        const double x = (s - start) / 0.6; // 0..1 over the blip
-        return x >= 0 && x <= 1 ? std::sin(std::numbers::pi * x) : 0.0;
-    };
-    if (s < 10) {
-        const double b = std::max(blip(3), blip(7));
-        return {idle + b * (2200 - kIdleRpm), 0.35 * b};
+    auto next = std::upper_bound(kCycle.begin(), kCycle.end(), s,
+                                 [](double time, const Point& p) { return time < p.t; });
+    Point point = kCycle.back();
+    if (next != kCycle.end()) {
+        const Point& a = *(next - 1);
+        const double x = (s - a.t) / (next->t - a.t);
+        point = {s, a.rpm + x * (next->rpm - a.rpm), a.load + x * (next->load - a.load)};
     }
-    if (s < 30) {
-        const double x = (s - 10) / 20;
-        return {kIdleRpm + x * (kTopRpm - kIdleRpm), 0.1 + 0.9 * x};
+    double rpm = point.rpm;
+    double throttle = point.load / 42;
+    const bool steady = next != kCycle.end() && next != kCycle.begin() &&
+                        (next - 1)->rpm == next->rpm && (next - 1)->load == next->load;
+    if (steady) {
+        // A live engine: a few RPM above the row, never across into the row below.
+        rpm += 15 + 15 * std::sin(2 * std::numbers::pi * s / 2.5);
     }
-    if (s < 36) {
-        const double x = (s - 30) / 6;
-        return {kTopRpm - x * (kTopRpm - kIdleRpm), 0.0};
+    const double blip = (s - 4) / 0.6; // 0..1 over a blip at idle
+    if (blip >= 0 && blip <= 1) {
+        const double b = std::sin(std::numbers::pi * blip);
+        rpm += b * (2200 - kIdleRpm);
+        throttle = 0.35 * b;
     }
-    return {idle, 0.0};
+    return {rpm, throttle};
 }
 
 int clampInt(double value, int low, int high) {

@@ -6,8 +6,8 @@
 #include <optional>
 
 // A small engine that gives the scanner something alive to show: it warms up,
-// idles with throttle blips, sweeps up to 6000 RPM and back, and works in the
-// cells of the configured maps.
+// idles with a throttle blip, accelerates to 6000 RPM, coasts back with the
+// injection cut, and cruises in several cells of the configured maps.
 namespace orvel::sim {
 
 struct EngineState {

@@ -234,7 +234,13 @@ int main(int argc, char** argv) {
 
         EngineModel engine(options.coolantStartC);
         engine.setRunning(options.engineRunning);
-        SimulatedModule module(config, options.behaviour, engine);
+        FuelFactors fuel = noFuelError();
+        if (options.fuelError == "exemplo") {
+            fuel = exampleFuelFactors();
+        } else if (options.fuelError) {
+            fuel = parseFuelFactors(readFile(*options.fuelError));
+        }
+        SimulatedModule module(config, options.behaviour, engine, fuel);
         module.setChunks(options.chunks);
         module.log = logLine;
         WirePacer pacer;

@@ -68,6 +68,10 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.paced = false;
         } else if (arg == "--coolant") {
             options.coolantStartC = numberArgument(arg, value(), -40, 150);
+        } else if (arg == "--fuel-error") {
+            options.fuelError = std::string(value());
+        } else if (arg == "--time-scale") {
+            options.behaviour.timeScale = numberArgument(arg, value(), 1, 10);
         } else if (arg == "--engine-off") {
             options.engineRunning = false;
         } else {
@@ -100,6 +104,12 @@ Options:
   --no-pace           write at once instead of at 38400 baud
   --coolant DEGREES   coolant temperature at start (warms towards 90 °C)
   --engine-off        the engine is stopped (period 0, pump off)
+  --fuel-error FILE   the engine needs more or less fuel than the map gives: 72
+                      factors, one per injection cell, as in a map file ("1,1;
+                      0,92;1;..."); "exemplo" for a built-in pattern. The module's
+                      lambda loop then trims towards its targets (see sim/README.md)
+  --time-scale N      run the engine N times faster (1..10): each poll brings N
+                      times as many sets (50 a second at 10, what the line carries)
   --help              this text
 
 Lines on standard input change the behaviour while it runs:

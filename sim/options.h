@@ -17,6 +17,8 @@ struct Options {
     double coolantStartC = 20;
     bool engineRunning = true;
     bool help = false;
+    // "exemplo" or a file of 72 factors; none: the engine needs what the map gives.
+    std::optional<std::string> fuelError;
 };
 
 // Throws std::invalid_argument with a message for the user.

@@ -1,5 +1,6 @@
 #include "simulated_module.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -50,8 +51,11 @@ std::string trimmedLine(std::string_view line) {
 
 } // namespace
 
-SimulatedModule::SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine)
-    : config_(config), behaviour_(behaviour), engine_(engine) {}
+SimulatedModule::SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine,
+                                 const FuelFactors& fuelFactors)
+    : config_(config), behaviour_(behaviour), engine_(engine), fuel_(config, fuelFactors) {
+    behaviour_.timeScale = std::max(behaviour_.timeScale, 1);
+}
 
 void SimulatedModule::note(const std::string& line) const {
     if (log) {
@@ -110,7 +114,7 @@ void SimulatedModule::handleCommand(std::uint8_t command, Time now) {
     case frames::Command::ScannerPoll:
         note("command: scanner poll");
         sessionOpen_ = true;
-        setsLeft_ = kSetsPerPoll;
+        setsLeft_ = kSetsPerPoll * behaviour_.timeScale;
         nextSetAt_ = now;
         advance(now);
         return;
@@ -195,7 +199,10 @@ void SimulatedModule::sendScannerSet(Time now) {
         }
     }
     engine_.setThrottleCount(count);
-    const auto frames = scannerFrames(engine_.at(now, config_), config_);
+    const EngineState engine = engine_.at(engineTime(now), config_);
+    auto frames = scannerFrames(engine, config_);
+    const double seconds = std::chrono::duration<double>(kSetInterval).count();
+    applyReading(frames, fuel_.step(engine, config_, seconds));
     for (std::size_t i = 0; i < frames.size(); ++i) {
         sendFrame(static_cast<std::uint8_t>(29 + i), frames[i]);
     }
@@ -207,7 +214,7 @@ void SimulatedModule::advance(Time now) {
             sendScannerSet(nextSetAt_);
         }
         --setsLeft_;
-        nextSetAt_ += kSetInterval;
+        nextSetAt_ += kSetInterval / behaviour_.timeScale;
     }
 }
 
@@ -259,7 +266,7 @@ ControlResult SimulatedModule::control(std::string_view raw, Time now) {
     } else if (auto running = switchAfter(line, "engine")) {
         engine_.setRunning(*running);
     } else if (auto coolant = numberAfter(line, "coolant")) {
-        engine_.setCoolant(*coolant, now);
+        engine_.setCoolant(*coolant, engineTime(now));
     } else if (line == "unplug") {
         result = ControlResult::Unplug;
     } else {

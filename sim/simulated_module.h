@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine_model.h"
+#include "fuel_loop.h"
 #include "module_config.h"
 #include "wire.h"
 
@@ -27,6 +28,9 @@ struct Behaviour {
     std::optional<int> tpsClosed;
     std::optional<int> tpsOpen;
     std::optional<int> tpsFixed;
+    // The engine runs this many times faster: each poll brings as many more sets,
+    // each still 200 ms of the engine's time.
+    int timeScale = 1;
 };
 
 enum class ControlResult { Done, Unplug, Unknown };
@@ -37,7 +41,8 @@ public:
     static constexpr int kSetsPerPoll = 5;
     static constexpr Time kSetInterval{200'000};
 
-    SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine = EngineModel());
+    SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine = EngineModel(),
+                    const FuelFactors& fuelFactors = noFuelError());
 
     // Bytes from the program, in order; answers are queued for takeOutput().
     void receive(std::span<const std::uint8_t> bytes, Time now);
@@ -73,10 +78,12 @@ private:
     void sendFrame(std::uint8_t id, const Data& data);
     void sendScannerSet(Time now);
     void note(const std::string& line) const;
+    [[nodiscard]] Time engineTime(Time now) const { return now * behaviour_.timeScale; }
 
     ModuleConfig config_;
     Behaviour behaviour_;
     EngineModel engine_;
+    FuelLoop fuel_;
     Bytes input_;
     std::array<std::optional<Data>, kPacketCount> packets_{};
     std::vector<Bytes> output_;

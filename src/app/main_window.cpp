@@ -3,6 +3,7 @@
 #include "app/control_widgets.h"
 #include "app/drop_down_combo_box.h"
 #include "app/jpeg_image.h"
+#include "app/map_context_menu.h"
 #include "app/port_list_tips.h"
 #include "app/recordings_page.h"
 
@@ -63,6 +64,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
     buildWidgets();
     setUpWindow();
     addRecordingsPage();
+    editing_ = std::make_unique<MapEditing>(*this);
     form_->controls.setObserver(
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
@@ -74,6 +76,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
 }
 
 MainWindow::~MainWindow() {
+    editing_.reset();
     form_->controls.setObserver(nullptr);
     disconnect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
     // The widgets go while the form they report to still exists.
@@ -215,6 +218,7 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         connect(combo, &QComboBox::editTextChanged, this,
                 [this, name](const QString& text) { userEditedText(name, text); });
+        connect(combo, &QComboBox::activated, this, [this, name] { form_->picked(name); });
         combo->installEventFilter(this);
         if (auto* dropDown = qobject_cast<DropDownComboBox*>(combo)) {
             connect(dropDown, &DropDownComboBox::aboutToShowPopup, this,
@@ -229,6 +233,7 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
 }
 
 void MainWindow::userEditedText(const std::string& name, const QString& text) {
+    form_->typing(name);
     form_->controls.setText(name, text.toStdString());
     // The typing limit follows the text's new length (see showProperty).
     if (auto* edit = qobject_cast<QLineEdit*>(control(qs(name)))) {

@@ -16,6 +16,7 @@ class QTabWidget;
 namespace orvel::app {
 
 class RecordingsPage;
+class MapEditing;
 
 // The Qt window: builds a real widget for every control of the store, with the
 // control's name as object name, and keeps widgets and store in step both ways.
@@ -27,6 +28,8 @@ public:
     ~MainWindow() override;
 
     [[nodiscard]] Form& form() { return *form_; }
+    // Selections, block operations, copy and paste, undo and redo on the maps.
+    [[nodiscard]] MapEditing& editing() { return *editing_; }
     // The widget that shows a control, by the control's name.
     [[nodiscard]] QWidget* control(const QString& name) const;
     // The name of the control a widget belongs to (a combo box's inner editor
@@ -62,6 +65,7 @@ private:
     RecordingsPage* recordings_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
+    std::unique_ptr<MapEditing> editing_;
     // Store changes and focus requests move the focus too; those moves are not
     // the user leaving a field.
     int programmaticChanges_ = 0;

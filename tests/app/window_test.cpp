@@ -86,7 +86,8 @@ private slots:
             QWidget* w = rig.window->control(QString::fromStdString(name));
             QVERIFY2(w != nullptr, name.c_str());
             QCOMPARE(w->objectName(), QString::fromStdString(name));
-            QCOMPARE(w->metaObject()->className(), qtClassOf(controls.get(name).kind));
+            // Lists are a subclass that refreshes its items before the drop-down opens.
+            QVERIFY2(w->inherits(qtClassOf(controls.get(name).kind)), name.c_str());
         }
     }
 

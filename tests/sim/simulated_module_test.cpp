@@ -142,6 +142,29 @@ TEST_F(ModuleTest, APollBringsFiveSetsOverOneSecond) {
     EXPECT_TRUE(module.takeOutput().empty());
 }
 
+// Ten times faster: fifty sets in the second, each 200 ms further on the engine's cycle
+// (the blip at idle, four seconds in, comes within the first half second).
+TEST(ScaledModule, APollBringsTenTimesTheSetsAndTheEngineRunsTenTimesFaster) {
+    Behaviour scaled;
+    scaled.timeScale = 10;
+    SimulatedModule module(defaultConfig(), scaled, EngineModel(90));
+    module.receive(command(0x7F), 0us);
+    int sets = 1;
+    int highestRpmPosition = 0;
+    while (auto due = module.nextDue()) {
+        EXPECT_EQ(*due, sets * 20ms);
+        module.advance(*due);
+        ++sets;
+        for (const auto& f : framesOf(module.takeOutput())) {
+            if (f.id == 30) {
+                highestRpmPosition = std::max<int>(highestRpmPosition, f.data[1]);
+            }
+        }
+    }
+    EXPECT_EQ(sets, 50);
+    EXPECT_GT(highestRpmPosition, 9); // the blip to 2200 RPM
+}
+
 TEST_F(ModuleTest, TheStopCommandEndsTheSetsAtOnce) {
     send(command(0x7F), 0us);
     (void)module.takeOutput();

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "analysis/map_context.h"
+#include "core/errors.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace orvel {
+class ControlStore;
+}
+
+namespace orvel::recording {
+class Recording;
+}
+
+namespace orvel::analysis {
+
+// Input that gives no proposal (a message for the user).
+class AnalysisError : public OrvelError {
+public:
+    using OrvelError::OrvelError;
+};
+
+struct Options {
+    double maxCorrectionPercent = 15; // per pass, either way
+    double minSamples = 20;           // weighted sets a cell needs for a proposal
+    double maxTpsVoltsPerSecond = 0.5;
+    double settleSeconds = 2; // after the engine moves to another cell
+};
+
+// Why a set is left out; each has its own counter. A set is counted under the
+// first rule it breaks, in this order.
+enum class Filter { EngineStopped, InjectionCut, Cold, ThrottleMoving, Settling, OffMap };
+inline constexpr std::size_t kFilterCount = 6;
+[[nodiscard]] std::string_view filterName(Filter filter);
+
+struct FilterCounts {
+    std::array<std::size_t, kFilterCount> excluded{};
+    std::size_t used = 0;
+    std::size_t total = 0;
+    [[nodiscard]] std::size_t of(Filter f) const { return excluded[static_cast<std::size_t>(f)]; }
+};
+
+struct CellResult {
+    double samples = 0; // weighted count of sets
+    double meanShort = 0;
+    double meanLong = 0;
+    double meanLambdaMv = 0;
+    double current = 0; // the window's value, ms
+    bool covered = false;
+    bool clamped = false;
+    double correctionPercent = 0; // after clamping
+    double proposed = 0;          // ms, at the map's tenth
+    [[nodiscard]] double changePercent() const {
+        return current > 0 ? (proposed / current - 1) * 100 : 0;
+    }
+};
+
+struct Proposal {
+    std::array<CellResult, 72> cells{};
+    FilterCounts counts;
+    bool mapsDiffer = false; // some recording ran with another injection map
+    int coveredCells = 0;
+};
+
+// A cell's value after a correction: rounded to the tenth the map shows (halves
+// away from zero) and kept within what an injection cell accepts.
+[[nodiscard]] double correctedCell(double ms, double correctionPercent);
+// The text an injection cell receives for a proposed value.
+[[nodiscard]] std::string cellText(double ms);
+
+// Collects the steady closed-loop sets of recordings, cell by cell.
+class Analysis {
+public:
+    explicit Analysis(Options options = {}) : options_(options) {}
+
+    // One recording and the configuration it ran with. Throws AnalysisError when
+    // its cylinder count differs from `window`'s.
+    void add(const recording::Recording& recording, const MapContext& own,
+             const MapContext& window);
+
+    // The proposed map for `window`. Each covered cell is corrected against the
+    // maps its sets ran with (their weighted mean, so the window's own value when
+    // every recording ran with it). Throws AnalysisError when no cell is covered.
+    [[nodiscard]] Proposal propose(const MapContext& window) const;
+
+    [[nodiscard]] const FilterCounts& counts() const { return counts_; }
+
+private:
+    struct Sums {
+        double weight = 0;
+        double shortTrim = 0;
+        double longTrim = 0;
+        double lambdaMv = 0;
+        double ownMs = 0;
+    };
+    Options options_;
+    std::array<Sums, 72> sums_{};
+    FilterCounts counts_;
+    bool mapsDiffer_ = false;
+};
+
+// The cell texts "Aplicar" writes: (injection key, text) for every covered cell
+// not excluded whose text changes.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>>
+cellChanges(const Proposal& proposal, const std::array<bool, 72>& excluded);
+
+// Writes the cell texts into the injection map in one go (one step to undo).
+void applyChanges(ControlStore& store,
+                  const std::vector<std::pair<std::string, std::string>>& changes);
+
+} // namespace orvel::analysis

@@ -1,0 +1,343 @@
+#include "app/correction_view.h"
+
+#include "app/main_window.h"
+#include "model/config.h"
+#include "model/number_text.h"
+
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvel::app {
+
+namespace {
+
+// The captions above the injection map's columns (TPS or MAP steps).
+constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
+    "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
+constexpr int kCellWidth = 68;
+constexpr int kCellHeight = 38;
+
+QString number(double value, std::string_view pattern) {
+    return QString::fromStdString(numtext::formatPattern(value, pattern));
+}
+
+// More fuel shades towards orange, less towards blue; full colour at 15 %.
+QColor changeColour(double percent) {
+    if (std::abs(percent) < 0.05) {
+        return Qt::white;
+    }
+    const double t = std::min(std::abs(percent) / 15, 1.0) * 0.8 + 0.2;
+    const QColor end = percent > 0 ? QColor(255, 140, 40) : QColor(60, 130, 255);
+    const auto mix = [t](int to) { return static_cast<int>(std::lround(255 + (to - 255) * t)); };
+    return {mix(end.red()), mix(end.green()), mix(end.blue())};
+}
+
+QDoubleSpinBox* decimalBox(double value, double low, double high, double step, int decimals) {
+    auto* box = new QDoubleSpinBox;
+    box->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    box->setRange(low, high);
+    box->setDecimals(decimals);
+    box->setSingleStep(step);
+    box->setValue(value);
+    return box;
+}
+
+} // namespace
+
+CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Input> inputs,
+                                   QWidget* parent)
+    : QDialog(parent), window_(window), inputs_(std::move(inputs)) {
+    setObjectName(QStringLiteral("CorrectionWindow"));
+    setWindowTitle(QStringLiteral("Correção do mapa de injeção pela sonda"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    QStringList names;
+    for (const auto& input : inputs_) {
+        names << QString::fromStdString(input.name);
+    }
+    auto* sources = new QLabel(QStringLiteral("Registros: ") + names.join(QStringLiteral(", ")));
+    sources->setWordWrap(true);
+    mapsNote_ = new QLabel(QStringLiteral(
+        "Atenção: há registros feitos com outro mapa de injeção que o da janela. Cada célula é "
+        "corrigida sobre o mapa com que foi gravada; a variação mostrada é sobre o mapa atual."));
+    mapsNote_->setWordWrap(true);
+    mapsNote_->setStyleSheet(QStringLiteral("background: #fff3c4; padding: 4px;"));
+
+    const analysis::Options defaults;
+    maxCorrection_ = decimalBox(defaults.maxCorrectionPercent, 1, 50, 1, 0);
+    minSamples_ = new QSpinBox;
+    minSamples_->setRange(1, 100000);
+    minSamples_->setValue(static_cast<int>(defaults.minSamples));
+    maxTps_ = decimalBox(defaults.maxTpsVoltsPerSecond, 0.01, 1000, 0.1, 2);
+    settle_ = decimalBox(defaults.settleSeconds, 0, 60, 0.5, 1);
+    auto* optionsForm = new QFormLayout;
+    optionsForm->addRow(QStringLiteral("Correção máxima por passada (%)"), maxCorrection_);
+    optionsForm->addRow(QStringLiteral("Mínimo de leituras por célula"), minSamples_);
+    optionsForm->addRow(QStringLiteral("Acelerador parado: variação até (V/s)"), maxTps_);
+    optionsForm->addRow(QStringLiteral("Espera após mudar de célula (s)"), settle_);
+    filters_ = new QLabel;
+    filters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* top = new QHBoxLayout;
+    top->addLayout(optionsForm);
+    top->addSpacing(24);
+    top->addWidget(filters_, 1);
+
+    current_ = makeGrid();
+    proposed_ = makeGrid();
+    connect(proposed_, &QTableWidget::cellClicked,
+            [this](int row, int column) { toggleCell(row * config::kMapColumns + column); });
+    auto* grids = new QHBoxLayout;
+    for (auto [grid, caption] : {std::pair{current_, "Mapa atual (ms)"},
+                                 std::pair{proposed_, "Proposta (ms e variação)"}}) {
+        auto* column = new QVBoxLayout;
+        column->addWidget(new QLabel(QString::fromUtf8(caption)));
+        column->addWidget(grid);
+        grids->addLayout(column);
+    }
+
+    status_ = new QLabel;
+    status_->setWordWrap(true);
+    apply_ = new QPushButton(QStringLiteral("&Aplicar"));
+    apply_->setToolTip(QStringLiteral(
+        "Escreve as células incluídas no mapa de injeção da janela. Nada é enviado: envie com "
+        "\"Enviar Dados\"."));
+    auto* close = new QPushButton(QStringLiteral("&Fechar"));
+    connect(apply_, &QPushButton::clicked, [this] { apply(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(status_, 1);
+    buttons->addWidget(apply_);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sources);
+    layout->addWidget(mapsNote_);
+    layout->addLayout(top);
+    layout->addLayout(grids);
+    layout->addWidget(new QLabel(QStringLiteral(
+        "Laranja: mais combustível; azul: menos. Clique numa célula da proposta para excluí-la "
+        "ou incluí-la; passe o mouse para ver as leituras.")));
+    layout->addLayout(buttons);
+
+    for (QDoubleSpinBox* box : {maxCorrection_, maxTps_, settle_}) {
+        connect(box, &QDoubleSpinBox::valueChanged, [this] { analyse(); });
+    }
+    connect(minSamples_, &QSpinBox::valueChanged, [this] { analyse(); });
+}
+
+QTableWidget* CorrectionWindow::makeGrid() {
+    auto* grid = new QTableWidget(config::kMapRows, config::kMapColumns);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFocusPolicy(Qt::NoFocus);
+    QStringList rows;
+    for (int rpm : config::kRowRpm) {
+        rows << QString::number(rpm);
+    }
+    QStringList columns;
+    for (auto label : kInjectionColumnLabels) {
+        columns << QString::fromStdString(window_.form().controls.caption(label)).trimmed();
+    }
+    grid->setVerticalHeaderLabels(rows);
+    grid->setHorizontalHeaderLabels(columns);
+    grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
+    grid->verticalHeader()->setDefaultSectionSize(kCellHeight);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setFixedSize(grid->verticalHeader()->sizeHint().width() + kCellWidth * 8 + 4,
+                       grid->horizontalHeader()->sizeHint().height() + kCellHeight * 9 + 4);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        auto* item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignCenter);
+        grid->setItem(n / config::kMapColumns, n % config::kMapColumns, item);
+    }
+    return grid;
+}
+
+analysis::Options CorrectionWindow::options() const {
+    analysis::Options o;
+    o.maxCorrectionPercent = maxCorrection_->value();
+    o.minSamples = minSamples_->value();
+    o.maxTpsVoltsPerSecond = maxTps_->value();
+    o.settleSeconds = settle_->value();
+    return o;
+}
+
+void CorrectionWindow::setOptions(const analysis::Options& o) {
+    const QSignalBlocker b1(maxCorrection_), b2(minSamples_), b3(maxTps_), b4(settle_);
+    maxCorrection_->setValue(o.maxCorrectionPercent);
+    minSamples_->setValue(static_cast<int>(o.minSamples));
+    maxTps_->setValue(o.maxTpsVoltsPerSecond);
+    settle_->setValue(o.settleSeconds);
+    analyse();
+}
+
+QString CorrectionWindow::analyse() {
+    proposal_.reset();
+    QString problem;
+    analysis::FilterCounts counts;
+    try {
+        const analysis::MapContext windowMap = analysis::contextFromStore(window_.form().controls);
+        analysis::Analysis analysis(options());
+        for (const auto& input : inputs_) {
+            try {
+                analysis.add(input.recording, input.map, windowMap);
+            } catch (const analysis::AnalysisError& e) {
+                throw analysis::AnalysisError(input.name + ": " + e.what());
+            }
+        }
+        counts = analysis.counts(); // shown also when no cell is covered
+        proposal_ = analysis.propose(windowMap);
+    } catch (const OrvelError& e) {
+        problem = QString::fromStdString(e.what());
+    }
+    showCurrent();
+    showCounts(counts);
+    if (proposal_) {
+        showProposal();
+        showStatus(refusalToApply(), true);
+    } else {
+        for (int n = 0; n < config::kMapCells; ++n) {
+            auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
+            item->setText(QString());
+            item->setToolTip(QString());
+            item->setBackground(Qt::white);
+        }
+        mapsNote_->setVisible(false);
+        showStatus(QStringLiteral("Sem proposta: ") + problem, true);
+    }
+    apply_->setEnabled(proposal_.has_value());
+    return problem;
+}
+
+void CorrectionWindow::showCurrent() {
+    const auto& store = window_.form().controls;
+    for (int n = 0; n < config::kMapCells; ++n) {
+        current_->item(n / config::kMapColumns, n % config::kMapColumns)
+            ->setText(QString::fromStdString(store.text(config::injectionKey(n))).trimmed());
+    }
+}
+
+void CorrectionWindow::showCounts(const analysis::FilterCounts& counts) {
+    QString text = QStringLiteral("Leituras: %1, aproveitadas: %2\nDeixadas de fora:")
+                       .arg(counts.total)
+                       .arg(counts.used);
+    for (std::size_t f = 0; f < analysis::kFilterCount; ++f) {
+        const std::string_view name = analysis::filterName(static_cast<analysis::Filter>(f));
+        text += QStringLiteral("\n   %1: %2")
+                    .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+                    .arg(counts.excluded[f]);
+    }
+    filters_->setText(text);
+}
+
+void CorrectionWindow::showProposal() {
+    const analysis::Proposal& p = *proposal_;
+    mapsNote_->setVisible(p.mapsDiffer);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        const auto& c = p.cells[static_cast<std::size_t>(n)];
+        auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
+        QString tip = QStringLiteral("Leituras: %1").arg(number(c.samples, "0.0"));
+        if (c.samples > 0) {
+            tip += QStringLiteral("\n% Curto médio: %1\n% Longo médio: %2\nSonda média: %3 mV")
+                       .arg(number(c.meanShort, "0.0"), number(c.meanLong, "0.0"),
+                            number(c.meanLambdaMv, "0"));
+        }
+        item->setForeground(Qt::black);
+        if (!c.covered) {
+            // Kept as it is: shown greyed so the grid reads as the whole proposed map.
+            item->setText(number(c.current, "0.0"));
+            item->setForeground(QColor(150, 150, 150));
+            item->setBackground(QColor(240, 240, 240));
+            item->setToolTip(tip + QStringLiteral("\nPoucas leituras: fica como está"));
+            continue;
+        }
+        tip +=
+            QStringLiteral("\nCorreção: %1 %").arg(number(c.correctionPercent, "+0.0;-0.0;0.0")) +
+            (c.clamped ? QStringLiteral(" (limitada)") : QString());
+        const QString value = number(c.proposed, "0.0");
+        if (excluded_[static_cast<std::size_t>(n)]) {
+            item->setText(value + QStringLiteral("\nexcluída"));
+            item->setBackground(QColor(170, 170, 170));
+            item->setToolTip(tip + QStringLiteral("\nExcluída: clique para incluir"));
+        } else {
+            item->setText(value + QStringLiteral("\n") +
+                          number(c.changePercent(), "+0.0 %;-0.0 %;0.0 %"));
+            item->setBackground(changeColour(c.changePercent()));
+            item->setToolTip(tip);
+        }
+    }
+}
+
+QString CorrectionWindow::refusalToApply() const {
+    const Form& form = window_.form();
+    if (form.state.injectionMapInPercent) {
+        return QStringLiteral("O mapa de injeção está em %: volte para ms para aplicar.");
+    }
+    // Transfers, the scanner, replay and the map-alteration mode all take
+    // "Carregar" away: the map is not the user's to change then.
+    if (form.state.scannerActive || !form.controls.enabled("btnCarregar") ||
+        !form.controls.visible("btnCarregar")) {
+        return QStringLiteral("Não é possível aplicar agora: o scanner, uma transferência, uma "
+                              "reprodução ou a alteração de mapas está em andamento.");
+    }
+    return {};
+}
+
+bool CorrectionWindow::apply() {
+    // The window's map may have been edited since: look again before writing.
+    analyse();
+    if (!proposal_) {
+        return false;
+    }
+    if (const QString refusal = refusalToApply(); !refusal.isEmpty()) {
+        showStatus(refusal, true);
+        return false;
+    }
+    const auto changes = analysis::cellChanges(*proposal_, excluded_);
+    analysis::applyChanges(window_.form().controls, changes);
+    analyse();
+    showStatus(QStringLiteral("%1 células alteradas no mapa de injeção. Envie com \"Enviar "
+                              "Dados\".")
+                   .arg(changes.size()),
+               false);
+    return true;
+}
+
+void CorrectionWindow::toggleCell(int cell) {
+    if (!proposal_ || !proposal_->cells[static_cast<std::size_t>(cell)].covered) {
+        return;
+    }
+    auto& excluded = excluded_[static_cast<std::size_t>(cell)];
+    excluded = !excluded;
+    showProposal();
+}
+
+QString CorrectionWindow::status() const {
+    return status_->text();
+}
+
+QString CorrectionWindow::filterText() const {
+    return filters_->text();
+}
+
+void CorrectionWindow::showStatus(const QString& text, bool warning) {
+    status_->setText(text);
+    status_->setStyleSheet(warning && !text.isEmpty() ? QStringLiteral("color: #a03000;")
+                                                      : QString());
+}
+
+} // namespace orvel::app

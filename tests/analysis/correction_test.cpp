@@ -1,0 +1,193 @@
+#include "analysis/cell_weights.h"
+#include "analysis/correction.h"
+#include "recording/recording.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace orvel::analysis {
+namespace {
+
+namespace col = recording::col;
+
+struct SpreadCase {
+    int rpmPosition, loadPosition;
+    std::map<int, double> weights;
+};
+
+TEST(CellWeights, ShareASetOnlyBetweenTheCellsTheScannerMarks) {
+    const SpreadCase cases[] = {
+        {6, 0, {{8, 1}}},
+        {14, 20, {{19, 4 / 9.0}, {27, 2 / 9.0}, {20, 2 / 9.0}, {28, 1 / 9.0}}},
+        {13, 20, {{19, 2 / 3.0}, {20, 1 / 3.0}}}, // 1/6 of a row: not marked, no share
+        {9, 0, {{8, 0.5}, {16, 0.5}}},
+        {47, 42, {{63, 1 / 6.0}, {71, 5 / 6.0}}},
+        {48, 41, {{70, 1 / 6.0}, {71, 5 / 6.0}}}, // the last row has no row below
+        {-3, 10, {}},
+        {20, 48, {}},
+    };
+    for (const auto& c : cases) {
+        const Spread s = spreadOf(c.rpmPosition, c.loadPosition);
+        std::map<int, double> got;
+        for (int i = 0; i < s.count; ++i) {
+            got[s.cells[static_cast<std::size_t>(i)].cell] =
+                s.cells[static_cast<std::size_t>(i)].weight;
+        }
+        ASSERT_EQ(got.size(), c.weights.size()) << c.rpmPosition << "/" << c.loadPosition;
+        for (const auto& [cell, w] : c.weights) {
+            EXPECT_NEAR(got[cell], w, 1e-12)
+                << c.rpmPosition << "/" << c.loadPosition << " " << cell;
+        }
+    }
+}
+
+struct Row {
+    double rpm = 2700, ti = 5, temperature = 90, shortTrim = 0, longTrim = 0;
+    double tps = 2, rpmPosition = 18, loadPosition = 18, lambda = 700;
+};
+
+recording::Recording recordingOf(const std::vector<Row>& rows, double step = 0.2) {
+    recording::Recording r;
+    double t = 0;
+    for (const auto& row : rows) {
+        std::array<double, recording::kValueColumns.size()> v{};
+        v[col::rpm] = row.rpm;
+        v[col::ti] = row.ti;
+        v[col::temperature] = row.temperature;
+        v[col::shortTrim] = row.shortTrim;
+        v[col::longTrim] = row.longTrim;
+        v[col::tpsVolts] = row.tps;
+        v[col::rpmPosition] = row.rpmPosition;
+        v[col::loadPosition] = row.loadPosition;
+        v[col::lambdaMv] = row.lambda;
+        r.append(t, v, {});
+        t += step;
+    }
+    return r;
+}
+
+MapContext mapOf(double cellMs) {
+    MapContext m;
+    m.injectionMs.fill(cellMs);
+    m.probeTemperatureC = 30;
+    m.cylinders = 4;
+    return m;
+}
+
+// Twelve seconds in cell 27 (row 3, column 3), then one odd set and twelve more.
+std::vector<Row> steady(const Row& odd) {
+    std::vector<Row> rows(60, Row{});
+    rows.push_back(odd);
+    rows.insert(rows.end(), 60, Row{});
+    return rows;
+}
+
+struct FilterCase {
+    const char* what;
+    Row odd;
+    Filter filter;
+    std::size_t excluded; // by that rule, the first two seconds' settling included
+    std::size_t used;
+};
+
+TEST(Analysis, EachRuleCountsTheSetsItLeavesOut) {
+    const FilterCase cases[] = {
+        {"rpm 0", {.rpm = 0}, Filter::EngineStopped, 1, 110},
+        {"cut", {.ti = 0}, Filter::InjectionCut, 1, 110},
+        {"cold", {.temperature = 29}, Filter::Cold, 1, 110},
+        // The throttle jumps and comes back: both sets move too fast.
+        {"throttle", {.tps = 2.2}, Filter::ThrottleMoving, 2, 109},
+        // One set elsewhere: it and the first two seconds back in 27 settle.
+        {"cell change", {.loadPosition = 24}, Filter::Settling, 21, 100},
+        {"off map", {.rpmPosition = -2}, Filter::Settling, 21, 100},
+    };
+    for (const auto& c : cases) {
+        Analysis a;
+        a.add(recordingOf(steady(c.odd)), mapOf(5), mapOf(5));
+        EXPECT_EQ(a.counts().of(c.filter), c.excluded) << c.what;
+        EXPECT_EQ(a.counts().used, c.used) << c.what;
+        EXPECT_EQ(a.counts().total, 121u) << c.what;
+    }
+}
+
+struct CorrectionCase {
+    double shortTrim, longTrim, maxPercent, cellMs, proposed;
+    bool clamped;
+};
+
+TEST(Analysis, CorrectsByTheSumOfTheTrimsClampedAndRoundedToATenth) {
+    const CorrectionCase cases[] = {
+        {4, 6, 15, 5.0, 5.5, false},    {-3, -5, 15, 5.0, 4.6, false},
+        {12, 8, 15, 5.0, 5.8, true},    {-20, 0, 15, 5.0, 4.3, true},
+        {12, 8, 25, 5.0, 6.0, false},   {5, 5, 15, 3.5, 3.9, false}, // 3,85: halves away from zero
+        {10, 5, 15, 24.0, 25.0, false}, {0, 1, 15, 0.4, 0.4, false},
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.maxCorrectionPercent = c.maxPercent;
+        Analysis a(options);
+        a.add(recordingOf(
+                  std::vector<Row>(40, Row{.shortTrim = c.shortTrim, .longTrim = c.longTrim})),
+              mapOf(c.cellMs), mapOf(c.cellMs));
+        const CellResult cell = a.propose(mapOf(c.cellMs)).cells[27];
+        EXPECT_TRUE(cell.covered);
+        EXPECT_DOUBLE_EQ(cell.proposed, c.proposed) << c.shortTrim << " " << c.longTrim;
+        EXPECT_EQ(cell.clamped, c.clamped) << c.shortTrim << " " << c.longTrim;
+        EXPECT_NEAR(cell.meanShort, c.shortTrim, 1e-9);
+    }
+}
+
+TEST(Analysis, CellsBelowTheMinimumKeepTheirValueAndNoCoveredCellIsRefused) {
+    Options options;
+    options.minSamples = 25;
+    Analysis a(options);
+    // 31 sets, 21 after settling in cell 27; 2 in cell 28 (too few).
+    std::vector<Row> rows(31, Row{.shortTrim = 10});
+    EXPECT_NO_THROW(a.add(recordingOf(rows), mapOf(5), mapOf(5)));
+    EXPECT_THROW((void)a.propose(mapOf(5)), AnalysisError);
+    rows.resize(40, Row{.shortTrim = 10});
+    Analysis b(options);
+    b.add(recordingOf(rows), mapOf(5), mapOf(5));
+    const Proposal p = b.propose(mapOf(5));
+    EXPECT_EQ(p.coveredCells, 1);
+    EXPECT_DOUBLE_EQ(p.cells[27].proposed, 5.5);
+    EXPECT_DOUBLE_EQ(p.cells[28].proposed, 5);
+    EXPECT_FALSE(p.cells[28].covered);
+}
+
+TEST(Analysis, ARecordingOfAnotherMapIsCorrectedAgainstItsOwnMap) {
+    Analysis a;
+    a.add(recordingOf(std::vector<Row>(40, Row{.shortTrim = 10})), mapOf(4), mapOf(5));
+    const Proposal p = a.propose(mapOf(5));
+    EXPECT_TRUE(p.mapsDiffer);
+    EXPECT_DOUBLE_EQ(p.cells[27].proposed, 4.4);
+    EXPECT_NEAR(p.cells[27].changePercent(), -12, 1e-9);
+
+    MapContext six = mapOf(5);
+    six.cylinders = 6;
+    EXPECT_THROW(a.add(recordingOf({Row{}}), six, mapOf(5)), AnalysisError);
+}
+
+TEST(Analysis, AppliesCoveredCellsThatAreNotExcluded) {
+    Analysis a;
+    std::vector<Row> rows(40, Row{.shortTrim = 10});
+    rows.resize(80, Row{.shortTrim = -10, .loadPosition = 24});
+    a.add(recordingOf(rows), mapOf(5), mapOf(5));
+    const Proposal p = a.propose(mapOf(5));
+    std::array<bool, 72> excluded{};
+    using Changes = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(cellChanges(p, excluded), (Changes{{"e27i", "5,5"}, {"e28i", "4,5"}}));
+    excluded[28] = true;
+    EXPECT_EQ(cellChanges(p, excluded), (Changes{{"e27i", "5,5"}}));
+}
+
+TEST(MapContext, NamesTheColumnsARecordingLacks) {
+    const std::string header =
+        "\xEF\xBB\xBFTempo (s);RPM;Ti (ms);Sonda (mV);Temperatura (°C);% Curto;TPS (V);Linha Da "
+        "RPM;Posição da Carga;Quadros\r\n";
+    EXPECT_EQ(missingColumns(header), (std::vector<std::string>{"% Longo"}));
+}
+
+} // namespace
+} // namespace orvel::analysis
