@@ -68,6 +68,17 @@ ChartCanvas::ChartCanvas(QWidget* parent) : QChartView(parent) {
     readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
     readout_->hide();
     band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+    message_ = new QLabel(viewport());
+    message_->setAlignment(Qt::AlignCenter);
+    message_->setWordWrap(true);
+    message_->setStyleSheet(QStringLiteral("QLabel { color: #606060; background: white; }"));
+    message_->hide();
+}
+
+void ChartCanvas::setMessage(const QString& text) {
+    message_->setText(text);
+    message_->setVisible(!text.isEmpty());
+    message_->setGeometry(viewport()->rect());
 }
 
 void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
@@ -271,6 +282,7 @@ void ChartCanvas::leaveEvent(QEvent* event) {
 
 void ChartCanvas::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
+    message_->setGeometry(viewport()->rect());
     placeLine(cursorLine_, cursor_);
     placeLine(playheadLine_, playhead_);
     if (onResized) {

@@ -31,6 +31,7 @@ public:
                    double high) override;
     void setCursor(std::optional<double> time, const QString& text) override;
     void setPlayhead(std::optional<double> time) override;
+    void setMessage(const QString& text) override;
     [[nodiscard]] int plotWidth() const override;
 
     // Axes drawn with their labels; the others keep their scale unseen.
@@ -60,6 +61,7 @@ private:
     QGraphicsLineItem* cursorLine_ = nullptr;
     QGraphicsLineItem* playheadLine_ = nullptr;
     QLabel* readout_ = nullptr;
+    QLabel* message_ = nullptr;
     QRubberBand* band_ = nullptr;
     std::optional<double> cursor_;
     std::optional<double> playhead_;

@@ -39,6 +39,8 @@ public:
     virtual void setCursor(std::optional<double> time, const QString& text) = 0;
     // Where a replay is, or none.
     virtual void setPlayhead(std::optional<double> time) = 0;
+    // A text in place of the plot (nothing to draw yet), or empty.
+    virtual void setMessage(const QString& text) = 0;
     // Pixel columns of the plot area: the resolution worth drawing.
     [[nodiscard]] virtual int plotWidth() const = 0;
 

@@ -108,6 +108,11 @@ void RecordingPlot::applyCurves() {
         }
     }
     canvas_.setCurves(styles);
+    canvas_.setMessage(
+        !recording_ ? QStringLiteral("Abra um registro da lista (duplo clique ou Enter) ou com "
+                                     "\"Abrir arquivo...\" para ver seus canais.")
+        : channels_.empty() ? QStringLiteral("Marque em \"Canais\" o que deseja ver.")
+                            : QString());
 }
 
 double RecordingPlot::start() const {

@@ -6,11 +6,11 @@
 #include "app/main_window.h"
 #include "app/recording_list.h"
 #include "app/recording_plot.h"
+#include "app/replay_bar.h"
 #include "core/errors.h"
 #include "recording/columns.h"
 #include "recording/reader.h"
 
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -28,20 +28,16 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QSlider>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace orvel::app {
 
 namespace {
 
 constexpr int kSideWidth = 300;
-constexpr int kSliderSteps = 10; // per second
 constexpr int kRefreshDelayMs = 1000;
 // Shown when a recording opens: the channels a technician looks at first.
 const std::vector<int> kFirstChannels{recording::col::rpm, recording::col::ti,
@@ -80,7 +76,8 @@ RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(re
     side->addWidget(buildChannelGroup(), 4);
     auto* main = new QVBoxLayout;
     main->addWidget(buildPlotGroup(), 1);
-    main->addWidget(buildReplayGroup());
+    replayBar_ = new ReplayBar(window_, *plot_);
+    main->addWidget(replayBar_);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(side);
     layout->addLayout(main, 1);
@@ -104,19 +101,9 @@ RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(re
             refreshTimer_.start();
         }
     });
-    auto& replay = window_.form().replay;
-    replay.onChange = [this] { replayChanged(); };
-    auto* playKey = new QShortcut(QKeySequence(Qt::Key_F5), &window_);
-    connect(playKey, &QShortcut::activated, this, [this] { playClicked(); });
-    auto* stopKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), &window_);
-    connect(stopKey, &QShortcut::activated, this,
-            [this] { window_.form().dispatch([this] { window_.form().replay.end(); }); });
-    replayChanged();
 }
 
-RecordingsPage::~RecordingsPage() {
-    window_.form().replay.onChange = nullptr;
-}
+RecordingsPage::~RecordingsPage() = default;
 
 QGroupBox* RecordingsPage::buildListGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Registros "));
@@ -207,48 +194,6 @@ QGroupBox* RecordingsPage::buildPlotGroup() {
     return plotGroup_;
 }
 
-QGroupBox* RecordingsPage::buildReplayGroup() {
-    auto* group = new QGroupBox(QStringLiteral(" Reprodução "));
-    play_ = button(QStringLiteral("Reproduzir"), QStringLiteral("btnReproduzir"),
-                   QStringLiteral("Reproduz o registro na janela como se o módulo o enviasse "
-                                  "(F5). Nada é enviado à porta."));
-    stop_ = button(QStringLiteral("Parar"), QStringLiteral("btnPararReproducao"),
-                   QStringLiteral("Encerra a reprodução (Shift+F5)."));
-    speed_ = new QComboBox;
-    speed_->setObjectName(QStringLiteral("cbVelocidade"));
-    speed_->addItems(
-        {QStringLiteral("1x"), QStringLiteral("2x"), QStringLiteral("4x"), QStringLiteral("8x")});
-    speed_->setToolTip(QStringLiteral("Velocidade da reprodução."));
-    slider_ = new QSlider(Qt::Horizontal);
-    slider_->setObjectName(QStringLiteral("slPosicao"));
-    slider_->setToolTip(QStringLiteral("Posição da reprodução."));
-    position_ = new QLabel;
-    position_->setObjectName(QStringLiteral("lblPosicao"));
-    position_->setMinimumWidth(
-        position_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")) + 8);
-    position_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    connect(play_, &QPushButton::clicked, this, [this] { playClicked(); });
-    connect(stop_, &QPushButton::clicked, this,
-            [this] { window_.form().dispatch([this] { window_.form().replay.end(); }); });
-    connect(speed_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { window_.form().replay.player.setSpeed(1 << index); });
-    connect(slider_, &QSlider::valueChanged, this, [this](int value) {
-        window_.form().dispatch([this, value] {
-            window_.form().replay.player.seek(static_cast<double>(value) / kSliderSteps);
-        });
-        replayChanged();
-    });
-    auto* layout = new QHBoxLayout(group);
-    layout->addWidget(play_);
-    layout->addWidget(stop_);
-    layout->addWidget(new QLabel(QStringLiteral("Velocidade:")));
-    layout->addWidget(speed_);
-    layout->addWidget(slider_, 1);
-    layout->addWidget(position_);
-    return group;
-}
-
 void RecordingsPage::applyFonts() {
     // Style sheets stop fonts from passing down: every widget gets its own.
     const QFont font = fontOf({FontFamily::Arial, 12, false}, this->font());
@@ -333,7 +278,7 @@ void RecordingsPage::showRecording(std::shared_ptr<const recording::Recording> r
     recordingPath_ = path;
     plotGroup_->setTitle(QStringLiteral(" Gráfico: %1 ").arg(QFileInfo(path).fileName()));
     plot_->setRecording(recording_);
-    replayChanged();
+    replayBar_->setRecording(recording_);
 }
 
 void RecordingsPage::chooseFile() {
@@ -419,54 +364,6 @@ void RecordingsPage::channelsChanged() {
         }
     }
     plot_->setChannels(std::move(chosen));
-}
-
-void RecordingsPage::playClicked() {
-    auto& form = window_.form();
-    auto& replay = form.replay;
-    if (replay.active() && replay.player.playing()) {
-        replay.player.pause();
-        replayChanged();
-        return;
-    }
-    form.dispatch([&] {
-        if (!replay.active()) {
-            if (!recording_) {
-                throw RefusedError("Abra um registro para reproduzir");
-            }
-            replay.start(recording_);
-            replay.player.setSpeed(1 << speed_->currentIndex());
-            // The replay shows on the maps' page, as the scanner does.
-            if (auto* tabs = qobject_cast<QTabWidget*>(window_.control(QStringLiteral("Mapas")))) {
-                tabs->setCurrentWidget(window_.control(QStringLiteral("TabSheet1")));
-            }
-        }
-        replay.play();
-    });
-}
-
-void RecordingsPage::replayChanged() {
-    const auto& replay = window_.form().replay;
-    const auto& player = replay.player;
-    const bool active = replay.active();
-    play_->setText(active && player.playing() ? QStringLiteral("Pausar")
-                   : active                   ? QStringLiteral("Continuar")
-                                              : QStringLiteral("Reproduzir"));
-    play_->setEnabled(active || recording_ != nullptr);
-    stop_->setEnabled(active);
-    slider_->setEnabled(active);
-    {
-        const QSignalBlocker blocker(slider_);
-        slider_->setRange(0, static_cast<int>(std::ceil(player.duration() * kSliderSteps)));
-        if (!slider_->isSliderDown()) {
-            slider_->setValue(static_cast<int>(std::lround(player.position() * kSliderSteps)));
-        }
-    }
-    position_->setText(active ? durationText(player.position()) + QStringLiteral(" / ") +
-                                    durationText(player.duration())
-                              : QString());
-    const bool shown = active && player.recording() == recording_;
-    plot_->setPlayhead(shown ? std::optional(player.position()) : std::nullopt);
 }
 
 } // namespace orvel::app

@@ -12,12 +12,8 @@
 #include <memory>
 #include <vector>
 
-class QComboBox;
 class QGroupBox;
-class QLabel;
 class QListWidget;
-class QPushButton;
-class QSlider;
 class QTreeWidget;
 
 namespace orvel::app {
@@ -25,6 +21,7 @@ namespace orvel::app {
 class ChartCanvas;
 class MainWindow;
 class RecordingPlot;
+class ReplayBar;
 
 // The "Registros" page: the recordings of the scanner sessions, a plot of the
 // opened one, and its replay through the window.
@@ -55,7 +52,6 @@ private:
     QGroupBox* buildListGroup();
     QGroupBox* buildChannelGroup();
     QGroupBox* buildPlotGroup();
-    QGroupBox* buildReplayGroup();
     void applyFonts();
     void openCurrent();
     void chooseFile();
@@ -63,8 +59,6 @@ private:
     void openFolder();
     void analyse();
     void channelsChanged();
-    void playClicked();
-    void replayChanged();
     [[nodiscard]] QStringList selectedPaths() const;
 
     MainWindow& window_;
@@ -76,11 +70,7 @@ private:
     QGroupBox* plotGroup_ = nullptr;
     ChartCanvas* canvas_ = nullptr;
     std::unique_ptr<RecordingPlot> plot_;
-    QPushButton* play_ = nullptr;
-    QPushButton* stop_ = nullptr;
-    QComboBox* speed_ = nullptr;
-    QSlider* slider_ = nullptr;
-    QLabel* position_ = nullptr;
+    ReplayBar* replayBar_ = nullptr;
     std::shared_ptr<const recording::Recording> recording_;
     QString recordingPath_;
     QString lastChosenFile_;

@@ -37,6 +37,9 @@ void ReplayMode::start(std::shared_ptr<const recording::Recording> recording) {
     if (const std::string why = world_.refusal(); !why.empty()) {
         throw RefusedError(why);
     }
+    if (recording->rows() == 0) {
+        throw RefusedError("O registro não tem linhas para reproduzir");
+    }
     if (active_) {
         end();
     }
