@@ -3,7 +3,9 @@
 #include "app/control_widgets.h"
 #include "app/drop_down_combo_box.h"
 #include "app/jpeg_image.h"
+#include "app/map_context_menu.h"
 #include "app/port_list_tips.h"
+#include "app/recordings_page.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orvel::app {
@@ -60,6 +63,8 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
     form_->recorder.setFolder(recording::defaultFolder());
     buildWidgets();
     setUpWindow();
+    addRecordingsPage();
+    editing_ = std::make_unique<MapEditing>(*this);
     form_->controls.setObserver(
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
@@ -71,6 +76,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
 }
 
 MainWindow::~MainWindow() {
+    editing_.reset();
     form_->controls.setObserver(nullptr);
     disconnect(qApp, &QApplication::focusChanged, this, &MainWindow::focusChanged);
     // The widgets go while the form they report to still exists.
@@ -196,6 +202,15 @@ void MainWindow::setUpWindow() {
     }
 }
 
+void MainWindow::addRecordingsPage() {
+    recordings_ = new RecordingsPage(*this);
+    tabs_->addTab(recordings_, QStringLiteral("Registros"));
+    const QRect shown = rect();
+    const QRect tabs = tabs_->geometry();
+    recordings_->setHiddenEdges(std::max(0, tabs.right() - shown.right()),
+                                std::max(0, tabs.bottom() - shown.bottom()));
+}
+
 void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         connect(edit, &QLineEdit::textEdited, this,
@@ -203,6 +218,7 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         connect(combo, &QComboBox::editTextChanged, this,
                 [this, name](const QString& text) { userEditedText(name, text); });
+        connect(combo, &QComboBox::activated, this, [this, name] { form_->picked(name); });
         combo->installEventFilter(this);
         if (auto* dropDown = qobject_cast<DropDownComboBox*>(combo)) {
             connect(dropDown, &DropDownComboBox::aboutToShowPopup, this,
@@ -217,6 +233,7 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
 }
 
 void MainWindow::userEditedText(const std::string& name, const QString& text) {
+    form_->typing(name);
     form_->controls.setText(name, text.toStdString());
     // The typing limit follows the text's new length (see showProperty).
     if (auto* edit = qobject_cast<QLineEdit*>(control(qs(name)))) {
@@ -262,6 +279,16 @@ void MainWindow::storeChanged(const std::string& name, Prop prop) {
         if (prop == Prop::Text) {
             tabs_->setTabText(index, qs(state.text));
         } else if (prop == Prop::TabVisible) {
+            if (!state.tabVisible && tabs_->currentIndex() == index) {
+                // Hiding the page in view shows the window's other page, as it did
+                // before "Registros" came after them.
+                for (int i = 0; i < tabs_->count(); ++i) {
+                    if (i != index && tabs_->widget(i) != recordings_ && tabs_->isTabVisible(i)) {
+                        tabs_->setCurrentIndex(i);
+                        break;
+                    }
+                }
+            }
             tabs_->setTabVisible(index, state.tabVisible);
         } else if (prop == Prop::Enabled) {
             tabs_->setTabEnabled(index, state.enabled);

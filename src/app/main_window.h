@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/layout.h"
-#include "form/form.h"
 #include "core/platform.h"
+#include "form/form.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -15,6 +15,9 @@ class QTabWidget;
 
 namespace orvel::app {
 
+class RecordingsPage;
+class MapEditing;
+
 // The Qt window: builds a real widget for every control of the store, with the
 // control's name as object name, and keeps widgets and store in step both ways.
 class MainWindow : public QWidget {
@@ -25,11 +28,15 @@ public:
     ~MainWindow() override;
 
     [[nodiscard]] Form& form() { return *form_; }
+    // Selections, block operations, copy and paste, undo and redo on the maps.
+    [[nodiscard]] MapEditing& editing() { return *editing_; }
     // The widget that shows a control, by the control's name.
     [[nodiscard]] QWidget* control(const QString& name) const;
     // The name of the control a widget belongs to (a combo box's inner editor
     // belongs to the combo box), or empty.
     [[nodiscard]] QString controlNameOf(const QWidget* widget) const;
+    // The third page, "Registros": recordings, their plot and replay.
+    [[nodiscard]] RecordingsPage& recordingsPage() { return *recordings_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +46,7 @@ private:
     void buildWidgets();
     QWidget* ensureWidget(const std::string& name);
     void setUpWindow();
+    void addRecordingsPage();
     void connectUserInput(const std::string& name, QWidget* widget);
     void storeChanged(const std::string& name, Prop prop);
     void focusControl(const std::string& name);
@@ -54,8 +62,10 @@ private:
     std::unique_ptr<Form> form_;
     QPixmap logo_;
     QTabWidget* tabs_ = nullptr;
+    RecordingsPage* recordings_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
+    std::unique_ptr<MapEditing> editing_;
     // Store changes and focus requests move the focus too; those moves are not
     // the user leaving a field.
     int programmaticChanges_ = 0;

@@ -19,13 +19,12 @@ class PortListTips : public QObject {
 public:
     PortListTips(DropDownComboBox* combo, PortProber& prober);
 
-    // The tip for one port name: the name, and the device's description below it.
-    [[nodiscard]] QString tipFor(const QString& name) const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The name, and the device's description below it.
+    [[nodiscard]] QString tipFor(const QString& name) const;
     void describeItems();
 
     DropDownComboBox* combo_;

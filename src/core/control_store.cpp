@@ -52,8 +52,44 @@ ControlState& ControlStore::mut(std::string_view name) {
 }
 
 void ControlStore::notify(std::string_view name, Prop prop) {
+    if (!observer_ && extraObservers_.empty()) {
+        return;
+    }
+    const std::string key(name);
     if (observer_) {
-        observer_(std::string(name), prop);
+        observer_(key, prop);
+    }
+    if (extraObservers_.empty()) {
+        return;
+    }
+    ++notifying_;
+    // By index and by copy: an observer may add or remove observers while being
+    // told; a newcomer hears only later changes.
+    const std::size_t count = extraObservers_.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (const Observer observer = extraObservers_[i].second) {
+            observer(key, prop);
+        }
+    }
+    if (--notifying_ == 0) {
+        std::erase_if(extraObservers_, [](const auto& entry) { return !entry.second; });
+    }
+}
+
+ControlStore::ObserverId ControlStore::addObserver(Observer observer) {
+    const ObserverId id = nextObserverId_++;
+    extraObservers_.emplace_back(id, std::move(observer));
+    return id;
+}
+
+void ControlStore::removeObserver(ObserverId id) {
+    for (auto& [entryId, observer] : extraObservers_) {
+        if (entryId == id) {
+            observer = nullptr;
+        }
+    }
+    if (notifying_ == 0) {
+        std::erase_if(extraObservers_, [](const auto& entry) { return !entry.second; });
     }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvel {
@@ -132,6 +133,13 @@ public:
     // Called after every change; the Qt window uses it to keep widgets in step.
     void setObserver(Observer observer) { observer_ = std::move(observer); }
 
+    // Further observers (views of the maps, a comparison) are told after the
+    // window's, in the order they were added. An observer may remove itself, or
+    // another, while being told.
+    using ObserverId = int;
+    [[nodiscard]] ObserverId addObserver(Observer observer);
+    void removeObserver(ObserverId id);
+
     // Partner of a pair button ("btnEnvia" <-> "Button8"), or empty.
     [[nodiscard]] static std::string_view partnerOf(std::string_view name);
 
@@ -143,6 +151,9 @@ private:
     std::vector<std::string> order_;
     std::string focused_;
     Observer observer_;
+    std::vector<std::pair<ObserverId, Observer>> extraObservers_;
+    ObserverId nextObserverId_ = 1;
+    int notifying_ = 0; // removals while telling only blank the entry
 };
 
 } // namespace orvel

@@ -2,8 +2,10 @@
 
 #include "core/control_store.h"
 #include "core/platform.h"
+#include "editing/undo_history.h"
 #include "files/map_file.h"
 #include "form/form_state.h"
+#include "form/replay_mode.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
@@ -19,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,8 +52,20 @@ public:
     bool dropDown(std::string_view control);
     void received(std::span<const std::uint8_t> bytes);
 
-    // Runs a handler at the event boundary.
+    // Runs a handler at the event boundary. What it changed in the configuration
+    // becomes one undo step, unless an operation that ends later is still running.
     void dispatch(const std::function<void()>& handler);
+    // A block operation or another change the window makes: one step by that name.
+    void edit(const std::string& stepName, const std::function<void()>& change);
+
+    // The user typed into a field; it joins a step when accepted on leaving it.
+    void typing(std::string_view control);
+    // The user picked an item of a list: a step at once.
+    void picked(std::string_view control);
+    void undo();
+    void redo();
+    // Why undo and redo cannot run now, or nothing when they can.
+    [[nodiscard]] std::optional<std::string> whyNoUndo() const;
 
     ControlStore controls;
     FormState state;
@@ -77,8 +92,16 @@ public:
     MapFileHandler files;
     // Records every scanner session; off until given a folder (the window gives it).
     recording::Recorder recorder;
+    ReplayMode replay; // a recording played through the window ("Registros")
+    UndoHistory history;
 
 private:
+    [[nodiscard]] std::string replayRefusal() const;
+    // Download, TPS procedure and the injection map in percent end later: their
+    // changes become one step when they do.
+    [[nodiscard]] bool stepRunning() const;
+
+    int dispatchDepth_ = 0;
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> keyHandlers_;

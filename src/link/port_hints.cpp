@@ -11,7 +11,7 @@ std::string openFailureHint(int systemError) {
     case EPERM:
         // Serial devices belong to the dialout group, which new users are not in.
         return "O Linux não deu permissão para abrir a porta: o seu usuário precisa fazer "
-               "parte do grupo dialout. Execute no terminal\n\n"
+               "parte do grupo dialout. Execute no terminal:\n\n"
                "    sudo usermod -aG dialout $USER\n\n"
                "e depois saia da sessão e entre de novo.";
     case EBUSY:

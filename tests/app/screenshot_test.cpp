@@ -4,7 +4,12 @@
 
 #include "window_fixture.h"
 
+#include "app/recording_plot.h"
+#include "app/recordings_page.h"
+#include "sample_drive.h"
+
 #include <QDir>
+#include <QGraphicsView>
 #include <QImage>
 #include <QTabWidget>
 #include <QTest>
@@ -60,6 +65,41 @@ private slots:
         const QPoint empty = QPoint(940, 600) * image.devicePixelRatio();
         QCOMPARE(image.pixelColor(empty), QColor(Qt::white));
 
+        save(image, file);
+    }
+
+    // "Registros" with three recordings in the folder and the first one plotted.
+    void recordingsPageShowsAPlot() {
+        WindowRig rig; // its own data folder
+        auto& page = rig.window->recordingsPage();
+        const QString folder = page.folder();
+        QVERIFY(QDir().mkpath(folder));
+        const QString shown = folder + "/2026-12-08_09-14-03.csv";
+        QVERIFY(orvel::test::writeSampleFile(shown, orvel::test::sampleDrive(300)));
+        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-07_17-40-51.csv",
+                                             orvel::test::sampleDrive(95)));
+        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-07_17-22-10.csv",
+                                             orvel::test::sampleDrive(610)));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        rig.widget<QTabWidget>("Mapas")->setCurrentWidget(&page);
+        page.openFile(shown);
+        QVERIFY(rig.dialogs.shown.empty());
+        page.plot().setRange(20, 140);
+        QTest::qWait(100);
+        // The cursor's values over the cruise.
+        auto* chart = rig.window->findChild<QGraphicsView*>(QStringLiteral("grafico"));
+        QVERIFY(chart != nullptr);
+        QTest::mouseMove(chart->viewport(), QPoint(chart->width() * 62 / 100, 120));
+        QTest::qWait(100);
+        const QImage image = rig.window->grab().toImage();
+        QCOMPARE(image.size() / image.devicePixelRatio(), QSize(972, 670));
+        QVERIFY(colourCount(image) > 20);
+        save(image, QStringLiteral("registros.png"));
+    }
+
+private:
+    static void save(const QImage& image, const QString& file) {
         const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
         if (!folder.isEmpty()) {
             QVERIFY(image.save(QDir(QString::fromLocal8Bit(folder)).filePath(file), "PNG"));

@@ -1,0 +1,281 @@
+#include "app/chart_canvas.h"
+
+#include <QGraphicsLayout>
+#include <QGraphicsLineItem>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <QValueAxis>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvel::app {
+
+namespace {
+
+constexpr int kDragThreshold = 4;
+constexpr double kWheelStep = 0.8; // one notch shows 80 % of the range
+
+QString numberFormat(int decimals) {
+    return QStringLiteral("%.%1f").arg(decimals);
+}
+
+QFont smallFont(const QFont& base, int pixels) {
+    QFont font = base;
+    font.setPixelSize(pixels);
+    return font;
+}
+
+} // namespace
+
+ChartCanvas::ChartCanvas(QWidget* parent) : QChartView(parent) {
+    auto* c = chart();
+    c->legend()->hide();
+    c->setAnimationOptions(QChart::NoAnimation);
+    c->setBackgroundRoundness(0);
+    c->setMargins(QMargins(2, 6, 2, 2));
+    c->layout()->setContentsMargins(0, 0, 0, 0);
+    c->setLocalizeNumbers(true);
+    QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    c->setLocale(locale);
+    setRenderHint(QPainter::Antialiasing);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+
+    timeAxis_ = new QValueAxis(this);
+    timeAxis_->setTitleText(QStringLiteral("Tempo (s)"));
+    timeAxis_->setLabelFormat(numberFormat(0));
+    timeAxis_->setTickCount(9);
+    c->addAxis(timeAxis_, Qt::AlignBottom);
+
+    QPen cursorPen(QColor(40, 40, 40));
+    cursorPen.setStyle(Qt::DashLine);
+    cursorLine_ = scene()->addLine(QLineF(), cursorPen);
+    cursorLine_->setZValue(20);
+    cursorLine_->hide();
+    playheadLine_ = scene()->addLine(QLineF(), QPen(QColor(220, 0, 0), 2));
+    playheadLine_->setZValue(19);
+    playheadLine_->hide();
+
+    readout_ = new QLabel(viewport());
+    readout_->setStyleSheet(QStringLiteral("QLabel { background: rgba(255, 255, 255, 225); "
+                                           "border: 1px solid #909090; padding: 3px; }"));
+    readout_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readout_->hide();
+    band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+}
+
+void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
+    auto* c = chart();
+    c->removeAllSeries();
+    series_.clear();
+    for (auto* axis : axes_) {
+        c->removeAxis(axis);
+        delete axis;
+    }
+    axes_.clear();
+    ranges_.clear();
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        const auto& style = curves[i];
+        auto* series = new QLineSeries;
+        series->setName(style.name);
+        // A one-pixel cosmetic pen: the painter's fast path for dense lines.
+        QPen pen(style.color, 1);
+        pen.setCosmetic(true);
+        series->setPen(pen);
+        c->addSeries(series);
+        auto* axis = new QValueAxis;
+        axis->setLabelFormat(numberFormat(style.decimals));
+        axis->setLabelsColor(style.color);
+        axis->setLinePenColor(style.color);
+        axis->setTitleText(style.unit.isEmpty() ? style.name : style.unit);
+        axis->setTitleBrush(style.color);
+        axis->setTitleFont(smallFont(font(), 11));
+        axis->setLabelsFont(smallFont(font(), 10));
+        axis->setGridLineVisible(i == 0);
+        axis->setTickCount(6);
+        c->addAxis(axis, i % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(axis);
+        axis->setVisible(i < kLabelledAxes);
+        series_.push_back(series);
+        axes_.push_back(axis);
+        ranges_.emplace_back(0.0, 0.0);
+    }
+    timeAxis_->setTitleFont(smallFont(font(), 11));
+    timeAxis_->setLabelsFont(smallFont(font(), 10));
+}
+
+void ChartCanvas::setTimeRange(double from, double to) {
+    from_ = from;
+    to_ = to;
+    // Ticks on round times (1, 2 or 5 times a power of ten), about eight of them.
+    const double rough = (to - from) / 8;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough / power < 2 ? power : rough / power < 5 ? 2 * power : 5 * power;
+    timeAxis_->setLabelFormat(
+        numberFormat(std::max(0, static_cast<int>(-std::floor(std::log10(step))))));
+    timeAxis_->setTickType(QValueAxis::TicksDynamic);
+    timeAxis_->setTickAnchor(0);
+    timeAxis_->setTickInterval(step);
+    timeAxis_->setRange(from, to);
+    placeLine(cursorLine_, cursor_);
+    placeLine(playheadLine_, playhead_);
+}
+
+void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, double low,
+                            double high) {
+    if (curve >= series_.size()) {
+        return;
+    }
+    series_[curve]->replace(points);
+    // Laying the axis out again costs more than the points: only when its range moves.
+    auto& range = ranges_[curve];
+    if (range.first != low || range.second != high) {
+        range = {low, high};
+        axes_[curve]->setRange(low, high);
+        axes_[curve]->setTickCount(6);
+        axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
+    }
+}
+
+void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {
+    cursor_ = time;
+    placeLine(cursorLine_, time);
+    readout_->setVisible(time.has_value() && !text.isEmpty());
+    if (readout_->isVisible()) {
+        readout_->setText(text);
+        readout_->adjustSize();
+        placeReadout();
+    }
+}
+
+void ChartCanvas::setPlayhead(std::optional<double> time) {
+    playhead_ = time;
+    placeLine(playheadLine_, time);
+}
+
+int ChartCanvas::plotWidth() const {
+    return std::max(1, static_cast<int>(std::lround(area().width())));
+}
+
+QRectF ChartCanvas::area() const {
+    return chart()->plotArea();
+}
+
+double ChartCanvas::timeAt(double x) const {
+    const QRectF a = area();
+    return from_ + (x - a.left()) / std::max(1.0, a.width()) * (to_ - from_);
+}
+
+double ChartCanvas::xAt(double time) const {
+    const QRectF a = area();
+    return a.left() + (time - from_) / (to_ - from_) * a.width();
+}
+
+void ChartCanvas::placeLine(QGraphicsLineItem* line, std::optional<double> time) {
+    if (!time || *time < from_ || *time > to_) {
+        line->hide();
+        return;
+    }
+    const QRectF a = area();
+    const double x = xAt(*time);
+    line->setLine(x, a.top(), x, a.bottom());
+    line->show();
+}
+
+void ChartCanvas::placeReadout() {
+    if (!cursor_) {
+        return;
+    }
+    const QRectF a = area();
+    const int x = static_cast<int>(xAt(*cursor_));
+    int left = x + 10;
+    if (left + readout_->width() > static_cast<int>(a.right())) {
+        left = x - 10 - readout_->width();
+    }
+    readout_->move(std::max(0, left), static_cast<int>(a.top()) + 6);
+}
+
+void ChartCanvas::wheelEvent(QWheelEvent* event) {
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches != 0 && onZoom) {
+        onZoom(timeAt(event->position().x()), std::pow(kWheelStep, notches));
+    }
+    event->accept();
+}
+
+void ChartCanvas::mousePressEvent(QMouseEvent* event) {
+    dragStart_ = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        drag_ = Drag::Range;
+    } else if (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) {
+        drag_ = Drag::Pan;
+        viewport()->setCursor(Qt::ClosedHandCursor);
+    }
+    event->accept();
+}
+
+void ChartCanvas::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const QRectF a = area();
+    if (drag_ == Drag::Range) {
+        const int left = std::max(std::min(at.x(), dragStart_.x()), static_cast<int>(a.left()));
+        const int right = std::min(std::max(at.x(), dragStart_.x()), static_cast<int>(a.right()));
+        band_->setGeometry(QRect(left, static_cast<int>(a.top()), std::max(0, right - left),
+                                 static_cast<int>(a.height())));
+        band_->setVisible(right - left > kDragThreshold);
+    } else if (drag_ == Drag::Pan) {
+        if (onPan) {
+            onPan(-(at.x() - dragStart_.x()) / std::max(1.0, a.width()) * (to_ - from_));
+        }
+        dragStart_ = at;
+    }
+    if (onHover) {
+        onHover(a.contains(at) ? std::optional(timeAt(at.x())) : std::nullopt);
+    }
+}
+
+void ChartCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    const int x = static_cast<int>(event->position().x());
+    if (drag_ == Drag::Range && std::abs(x - dragStart_.x()) > kDragThreshold && onRangeChosen) {
+        const QRectF a = area();
+        const double left = std::clamp<double>(std::min(x, dragStart_.x()), a.left(), a.right());
+        const double right = std::clamp<double>(std::max(x, dragStart_.x()), a.left(), a.right());
+        onRangeChosen(timeAt(left), timeAt(right));
+    }
+    band_->hide();
+    drag_ = Drag::None;
+    viewport()->unsetCursor();
+    event->accept();
+}
+
+void ChartCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onShowAll) {
+        onShowAll();
+    }
+    event->accept();
+}
+
+void ChartCanvas::leaveEvent(QEvent* event) {
+    if (onHover && drag_ == Drag::None) {
+        onHover(std::nullopt);
+    }
+    QChartView::leaveEvent(event);
+}
+
+void ChartCanvas::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    placeLine(cursorLine_, cursor_);
+    placeLine(playheadLine_, playhead_);
+    if (onResized) {
+        onResized();
+    }
+}
+
+} // namespace orvel::app

@@ -1,0 +1,213 @@
+#include "app/recording_plot.h"
+
+#include "recording/columns.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace orvel::app {
+
+namespace {
+
+using recording::kValueColumns;
+
+constexpr double kShortestSpan = 0.1; // seconds: a few sets at the highest rate
+
+// One colour per column, far enough apart for the channels chosen together.
+constexpr std::array<QRgb, kValueColumns.size()> kColours{
+    0xd62728, 0x1f77b4, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2,
+    0x17becf, 0x7f7f7f, 0xbcbd22, 0x393b79, 0x637939, 0x8c6d31, 0x843c39,
+    0x7b4173, 0x3182bd, 0xe6550d, 0x31a354, 0x756bb1, 0x636363, 0x9c9ede};
+
+} // namespace
+
+QString decimalText(double value, int decimals) {
+    QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
+}
+
+QString durationText(double seconds) {
+    const auto total = static_cast<long long>(std::floor(std::max(0.0, seconds)));
+    const long long h = total / 3600;
+    const long long m = total / 60 % 60;
+    const long long s = total % 60;
+    const auto two = [](long long n) {
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    };
+    return h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(two(m), two(s))
+                 : QStringLiteral("%1:%2").arg(m).arg(two(s));
+}
+
+CurveStyle RecordingPlot::styleOf(int column) {
+    const auto& c = kValueColumns[static_cast<std::size_t>(column)];
+    const QString full = QString::fromUtf8(c.name.data(), static_cast<qsizetype>(c.name.size()));
+    CurveStyle style{full, QString(), QColor(kColours[static_cast<std::size_t>(column)]),
+                     c.decimals};
+    // "Ti (ms)": the name and its unit.
+    if (const auto open = full.indexOf(QStringLiteral(" (")); open > 0 && full.endsWith(')')) {
+        style.name = full.left(open);
+        style.unit = full.mid(open + 2, full.size() - open - 3);
+    }
+    return style;
+}
+
+RecordingPlot::RecordingPlot(PlotCanvas& canvas) : canvas_(canvas) {
+    timer_.setSingleShot(true);
+    timer_.setInterval(kRedrawMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { redraw(); });
+    canvas_.onZoom = [this](double at, double factor) { zoom(at, factor); };
+    canvas_.onRangeChosen = [this](double from, double to) { setRange(from, to); };
+    canvas_.onPan = [this](double shift) { pan(shift); };
+    canvas_.onShowAll = [this] { showAll(); };
+    canvas_.onResized = [this] { schedule(); };
+    canvas_.onHover = [this](std::optional<double> time) {
+        cursor_ = time;
+        schedule();
+    };
+}
+
+RecordingPlot::~RecordingPlot() {
+    canvas_.onZoom = nullptr;
+    canvas_.onRangeChosen = nullptr;
+    canvas_.onPan = nullptr;
+    canvas_.onShowAll = nullptr;
+    canvas_.onResized = nullptr;
+    canvas_.onHover = nullptr;
+}
+
+void RecordingPlot::setRecording(std::shared_ptr<const recording::Recording> recording) {
+    recording_ = std::move(recording);
+    values_.clear();
+    times_.clear();
+    if (recording_) {
+        times_.resize(recording_->rows());
+        for (std::size_t r = 0; r < times_.size(); ++r) {
+            times_[r] = recording_->time(r);
+        }
+    }
+    cursor_.reset();
+    applyCurves();
+    showAll();
+}
+
+void RecordingPlot::setChannels(std::vector<int> columns) {
+    channels_ = std::move(columns);
+    applyCurves();
+    schedule();
+}
+
+void RecordingPlot::applyCurves() {
+    std::vector<CurveStyle> styles;
+    if (recording_) {
+        for (int c : channels_) {
+            styles.push_back(styleOf(c));
+        }
+    }
+    canvas_.setCurves(styles);
+}
+
+double RecordingPlot::start() const {
+    return 0;
+}
+
+double RecordingPlot::end() const {
+    return times_.empty() ? 1.0 : std::max(times_.back(), kShortestSpan);
+}
+
+void RecordingPlot::showAll() {
+    setRange(start(), end());
+}
+
+void RecordingPlot::setRange(double from, double to) {
+    const double whole = end() - start();
+    double span = std::clamp(to - from, std::min(kShortestSpan, whole), whole);
+    from = std::clamp((from + to - span) / 2, start(), end() - span);
+    from_ = from;
+    to_ = from + span;
+    canvas_.setTimeRange(from_, to_);
+    schedule();
+}
+
+void RecordingPlot::zoom(double at, double factor) {
+    const double span = to_ - from_;
+    const double share = span > 0 ? (at - from_) / span : 0.5;
+    const double next = span * factor;
+    const double from = at - share * next;
+    // Centred on its middle, setRange keeps `at` where it was unless an edge stops it.
+    setRange(from, from + next);
+}
+
+void RecordingPlot::pan(double shift) {
+    setRange(from_ + shift, to_ + shift);
+}
+
+void RecordingPlot::setPlayhead(std::optional<double> time) {
+    canvas_.setPlayhead(time);
+}
+
+void RecordingPlot::schedule() {
+    if (!timer_.isActive()) {
+        timer_.start();
+    }
+}
+
+const std::vector<float>& RecordingPlot::valuesOf(int column) {
+    auto [it, added] = values_.try_emplace(column);
+    if (added) {
+        it->second.resize(recording_->rows());
+        for (std::size_t r = 0; r < it->second.size(); ++r) {
+            it->second[r] = static_cast<float>(recording_->value(column, r));
+        }
+    }
+    return it->second;
+}
+
+void RecordingPlot::redraw() {
+    timer_.stop();
+    if (!recording_) {
+        canvas_.setCursor(std::nullopt, QString());
+        return;
+    }
+    const int width = canvas_.plotWidth();
+    for (std::size_t i = 0; i < channels_.size(); ++i) {
+        recording::decimateMinMax(times_, valuesOf(channels_[i]), from_, to_, width, decimated_);
+        points_.resize(static_cast<qsizetype>(decimated_.size()));
+        double low = 0;
+        double high = 0;
+        for (std::size_t p = 0; p < decimated_.size(); ++p) {
+            const auto& d = decimated_[p];
+            points_[static_cast<qsizetype>(p)] = QPointF(d.x, d.y);
+            low = p == 0 ? d.y : std::min(low, d.y);
+            high = p == 0 ? d.y : std::max(high, d.y);
+        }
+        // A flat line sits in the middle; others fill the height (the canvas rounds the scale).
+        const double margin = high > low ? 0 : std::max(1.0, std::abs(high) * 0.1);
+        canvas_.setPoints(i, points_, low - margin, high + margin);
+    }
+    canvas_.setCursor(cursor_, cursor_ ? valuesAt(*cursor_) : QString());
+}
+
+QString RecordingPlot::valuesAt(double time) const {
+    if (!recording_ || recording_->rows() == 0) {
+        return {};
+    }
+    std::size_t row = std::min(recording_->rowAt(time), recording_->rows() - 1);
+    if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
+        --row;
+    }
+    QString text = QStringLiteral("<b>%1 s</b>").arg(decimalText(recording_->time(row), 3));
+    for (int c : channels_) {
+        const CurveStyle style = styleOf(c);
+        text += QStringLiteral("<br><span style=\"color:%1\">&#9632;</span> %2: <b>%3</b> %4")
+                    .arg(style.color.name(), style.name.toHtmlEscaped(),
+                         decimalText(recording_->value(c, row), style.decimals),
+                         style.unit.toHtmlEscaped());
+    }
+    return text;
+}
+
+} // namespace orvel::app

@@ -1,0 +1,472 @@
+#include "app/recordings_page.h"
+
+#include "app/chart_canvas.h"
+#include "app/control_widgets.h"
+#include "app/correction_window.h"
+#include "app/main_window.h"
+#include "app/recording_list.h"
+#include "app/recording_plot.h"
+#include "core/errors.h"
+#include "recording/columns.h"
+#include "recording/reader.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace orvel::app {
+
+namespace {
+
+constexpr int kSideWidth = 300;
+constexpr int kSliderSteps = 10; // per second
+constexpr int kRefreshDelayMs = 1000;
+// Shown when a recording opens: the channels a technician looks at first.
+const std::vector<int> kFirstChannels{recording::col::rpm, recording::col::ti,
+                                      recording::col::lambdaMv, recording::col::tpsVolts};
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QIcon swatch(const QColor& colour) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.fillRect(QRect(1, 1, 10, 10), colour);
+    return QIcon(pixmap);
+}
+
+QPushButton* button(const QString& caption, const QString& name, const QString& hint) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    return b;
+}
+
+} // namespace
+
+RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(recordingsFolder()) {
+    setObjectName(QStringLiteral("TabRegistros"));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(buildListGroup(), 5);
+    side->addWidget(buildChannelGroup(), 4);
+    auto* main = new QVBoxLayout;
+    main->addWidget(buildPlotGroup(), 1);
+    main->addWidget(buildReplayGroup());
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(side);
+    layout->addLayout(main, 1);
+    applyFonts();
+
+    confirm = [this](const QString& question) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvel"), question,
+                        QMessageBox::NoButton, this);
+        auto* yes = box.addButton(QStringLiteral("Mover para a lixeira"), QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == yes;
+    };
+    // A recording being written changes the folder every second: one refresh for a
+    // burst of changes, and none while the page is not shown (showing it refreshes).
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(kRefreshDelayMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (isVisible() && !refreshTimer_.isActive()) {
+            refreshTimer_.start();
+        }
+    });
+    auto& replay = window_.form().replay;
+    replay.onChange = [this] { replayChanged(); };
+    auto* playKey = new QShortcut(QKeySequence(Qt::Key_F5), &window_);
+    connect(playKey, &QShortcut::activated, this, [this] { playClicked(); });
+    auto* stopKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), &window_);
+    connect(stopKey, &QShortcut::activated, this,
+            [this] { window_.form().dispatch([this] { window_.form().replay.end(); }); });
+    replayChanged();
+}
+
+RecordingsPage::~RecordingsPage() {
+    window_.form().replay.onChange = nullptr;
+}
+
+QGroupBox* RecordingsPage::buildListGroup() {
+    auto* group = new QGroupBox(QStringLiteral(" Registros "));
+    list_ = new QTreeWidget;
+    list_->setObjectName(QStringLiteral("listaRegistros"));
+    list_->setHeaderLabels({QStringLiteral("Início"), QStringLiteral("Duração"),
+                            QStringLiteral("Linhas"), QStringLiteral("Tamanho")});
+    list_->setRootIsDecorated(false);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setToolTip(QStringLiteral("Duplo clique ou Enter abre o registro."));
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < 4; ++c) {
+        list_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    connect(list_, &QTreeWidget::itemActivated, this, [this] { openCurrent(); });
+    auto* erase = new QShortcut(QKeySequence::Delete, list_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(erase, &QShortcut::activated, this, [this] { deleteSelected(); });
+
+    auto* open = button(QStringLiteral("Abrir arquivo..."), QStringLiteral("btnAbrirRegistro"),
+                        QStringLiteral("Abre um registro de qualquer pasta."));
+    auto* folderButton = button(QStringLiteral("Abrir pasta"), QStringLiteral("btnAbrirPasta"),
+                                QStringLiteral("Mostra a pasta dos registros."));
+    auto* eraseButton = button(QStringLiteral("Excluir"), QStringLiteral("btnExcluirRegistro"),
+                               QStringLiteral("Move os registros escolhidos para a lixeira."));
+    auto* analyseButton = button(QStringLiteral("Analisar"), QStringLiteral("btnAnalisar"),
+                                 QStringLiteral("Propõe correções do mapa de injeção a partir das "
+                                                "correções da sonda nos registros escolhidos."));
+    connect(open, &QPushButton::clicked, this, [this] { chooseFile(); });
+    connect(folderButton, &QPushButton::clicked, this, [this] { openFolder(); });
+    connect(eraseButton, &QPushButton::clicked, this, [this] { deleteSelected(); });
+    connect(analyseButton, &QPushButton::clicked, this, [this] { analyse(); });
+
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(open, 0, 0);
+    buttons->addWidget(folderButton, 0, 1);
+    buttons->addWidget(eraseButton, 1, 0);
+    buttons->addWidget(analyseButton, 1, 1);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(list_);
+    layout->addLayout(buttons);
+    group->setFixedWidth(kSideWidth);
+    return group;
+}
+
+QGroupBox* RecordingsPage::buildChannelGroup() {
+    auto* group = new QGroupBox(QStringLiteral(" Canais "));
+    channels_ = new QListWidget;
+    channels_->setObjectName(QStringLiteral("listaCanais"));
+    channels_->setToolTip(QStringLiteral("Marque os canais do gráfico; cada um tem sua escala."));
+    for (std::size_t c = 0; c < recording::kValueColumns.size(); ++c) {
+        const CurveStyle style = RecordingPlot::styleOf(static_cast<int>(c));
+        const auto& name = recording::kValueColumns[c].name;
+        auto* item = new QListWidgetItem(
+            swatch(style.color),
+            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        const bool first = std::find(kFirstChannels.begin(), kFirstChannels.end(),
+                                     static_cast<int>(c)) != kFirstChannels.end();
+        item->setCheckState(first ? Qt::Checked : Qt::Unchecked);
+        channels_->addItem(item);
+    }
+    connect(channels_, &QListWidget::itemChanged, this, [this] { channelsChanged(); });
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(channels_);
+    group->setFixedWidth(kSideWidth);
+    return group;
+}
+
+QGroupBox* RecordingsPage::buildPlotGroup() {
+    plotGroup_ = new QGroupBox(QStringLiteral(" Gráfico "));
+    canvas_ = new ChartCanvas;
+    canvas_->setObjectName(QStringLiteral("grafico"));
+    plot_ = std::make_unique<RecordingPlot>(*canvas_);
+    auto* all = button(QStringLiteral("Ver tudo"), QStringLiteral("btnVerTudo"),
+                       QStringLiteral("Mostra o registro inteiro."));
+    connect(all, &QPushButton::clicked, this, [this] { plot_->showAll(); });
+    auto* hint = new QLabel(
+        QStringLiteral("Roda do mouse: zoom · arrastar: escolher trecho · botão direito: mover"));
+    hint->setStyleSheet(QStringLiteral("color: #606060;"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(all);
+    row->addWidget(hint, 1);
+    auto* layout = new QVBoxLayout(plotGroup_);
+    layout->addWidget(canvas_, 1);
+    layout->addLayout(row);
+    channelsChanged();
+    return plotGroup_;
+}
+
+QGroupBox* RecordingsPage::buildReplayGroup() {
+    auto* group = new QGroupBox(QStringLiteral(" Reprodução "));
+    play_ = button(QStringLiteral("Reproduzir"), QStringLiteral("btnReproduzir"),
+                   QStringLiteral("Reproduz o registro na janela como se o módulo o enviasse "
+                                  "(F5). Nada é enviado à porta."));
+    stop_ = button(QStringLiteral("Parar"), QStringLiteral("btnPararReproducao"),
+                   QStringLiteral("Encerra a reprodução (Shift+F5)."));
+    speed_ = new QComboBox;
+    speed_->setObjectName(QStringLiteral("cbVelocidade"));
+    speed_->addItems(
+        {QStringLiteral("1x"), QStringLiteral("2x"), QStringLiteral("4x"), QStringLiteral("8x")});
+    speed_->setToolTip(QStringLiteral("Velocidade da reprodução."));
+    slider_ = new QSlider(Qt::Horizontal);
+    slider_->setObjectName(QStringLiteral("slPosicao"));
+    slider_->setToolTip(QStringLiteral("Posição da reprodução."));
+    position_ = new QLabel;
+    position_->setObjectName(QStringLiteral("lblPosicao"));
+    position_->setMinimumWidth(
+        position_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")) + 8);
+    position_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    connect(play_, &QPushButton::clicked, this, [this] { playClicked(); });
+    connect(stop_, &QPushButton::clicked, this,
+            [this] { window_.form().dispatch([this] { window_.form().replay.end(); }); });
+    connect(speed_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { window_.form().replay.player.setSpeed(1 << index); });
+    connect(slider_, &QSlider::valueChanged, this, [this](int value) {
+        window_.form().dispatch([this, value] {
+            window_.form().replay.player.seek(static_cast<double>(value) / kSliderSteps);
+        });
+        replayChanged();
+    });
+    auto* layout = new QHBoxLayout(group);
+    layout->addWidget(play_);
+    layout->addWidget(stop_);
+    layout->addWidget(new QLabel(QStringLiteral("Velocidade:")));
+    layout->addWidget(speed_);
+    layout->addWidget(slider_, 1);
+    layout->addWidget(position_);
+    return group;
+}
+
+void RecordingsPage::applyFonts() {
+    // Style sheets stop fonts from passing down: every widget gets its own.
+    const QFont font = fontOf({FontFamily::Arial, 12, false}, this->font());
+    setFont(font);
+    for (auto* child : findChildren<QWidget*>()) {
+        child->setFont(font);
+    }
+}
+
+void RecordingsPage::setHiddenEdges(int right, int bottom) {
+    layout()->setContentsMargins(6, 4, 6 + right, 6 + bottom);
+}
+
+void RecordingsPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void RecordingsPage::refresh() {
+    // The recorder makes the folder with the first session: until then the
+    // nearest folder that exists tells when it comes.
+    QString watched = folder_;
+    while (!watched.isEmpty() && !QDir(watched).exists()) {
+        watched = QFileInfo(watched).path();
+    }
+    if (!watcher_.directories().isEmpty() && watcher_.directories() != QStringList{watched}) {
+        watcher_.removePaths(watcher_.directories());
+    }
+    if (!watched.isEmpty() && watcher_.directories().isEmpty()) {
+        watcher_.addPath(watched);
+    }
+    const QStringList selected = selectedPaths();
+    const QSignalBlocker blocker(list_);
+    list_->clear();
+    const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    for (const auto& entry : listRecordings(folder_)) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, locale.toString(entry.start, QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+        item->setText(1, durationText(entry.seconds));
+        item->setText(2, QString::number(entry.rows));
+        item->setText(3, locale.formattedDataSize(entry.bytes, 1, QLocale::DataSizeSIFormat));
+        for (int c = 1; c < 4; ++c) {
+            item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        item->setData(0, Qt::UserRole, entry.path);
+        item->setToolTip(0, QDir::toNativeSeparators(entry.path));
+        item->setSelected(selected.contains(entry.path));
+    }
+}
+
+QStringList RecordingsPage::selectedPaths() const {
+    QStringList paths;
+    for (const auto* item : list_->selectedItems()) {
+        paths << item->data(0, Qt::UserRole).toString();
+    }
+    return paths;
+}
+
+void RecordingsPage::openCurrent() {
+    if (const auto* item = list_->currentItem()) {
+        openFile(item->data(0, Qt::UserRole).toString());
+    }
+}
+
+void RecordingsPage::openFile(const QString& path) {
+    window_.form().dispatch([this, &path] {
+        auto result = recording::readRecordingFile(path.toStdString());
+        const auto rows = result.recording.rows();
+        showRecording(std::make_shared<const recording::Recording>(std::move(result.recording)),
+                      path);
+        if (result.lastLineCut) {
+            window_.form().dialogs.message(
+                "A última linha do registro estava incompleta e foi ignorada. Linhas lidas: " +
+                std::to_string(rows) + ".");
+        }
+    });
+}
+
+void RecordingsPage::showRecording(std::shared_ptr<const recording::Recording> recording,
+                                   const QString& path) {
+    recording_ = std::move(recording);
+    recordingPath_ = path;
+    plotGroup_->setTitle(QStringLiteral(" Gráfico: %1 ").arg(QFileInfo(path).fileName()));
+    plot_->setRecording(recording_);
+    replayChanged();
+}
+
+void RecordingsPage::chooseFile() {
+    window_.form().dispatch([this] {
+        FileDialogOptions options{"odRegistro", "Registros (.csv)|*.csv|Todos os arquivos|*.*",
+                                  "*.csv", folder_.toStdString(), lastChosenFile_.toStdString()};
+        if (auto path = window_.form().dialogs.openFileName(options)) {
+            lastChosenFile_ = q(*path);
+            openFile(lastChosenFile_);
+        }
+    });
+}
+
+void RecordingsPage::deleteSelected() {
+    const QStringList paths = selectedPaths();
+    if (paths.isEmpty()) {
+        return;
+    }
+    const QString question =
+        paths.size() == 1
+            ? QStringLiteral("Mover o registro %1 para a lixeira?")
+                  .arg(QFileInfo(paths.front()).fileName())
+            : QStringLiteral("Mover os %1 registros escolhidos para a lixeira?").arg(paths.size());
+    if (!confirm(question)) {
+        return;
+    }
+    window_.form().dispatch([this, &paths] {
+        QStringList failed;
+        for (const QString& path : paths) {
+            if (!QFile::moveToTrash(path)) {
+                failed << QDir::toNativeSeparators(path);
+                continue;
+            }
+            if (const QString map = mapFileOf(path); QFile::exists(map)) {
+                QFile::moveToTrash(map);
+            }
+        }
+        refresh();
+        if (!failed.isEmpty()) {
+            throw FileError("Não foi possível mover para a lixeira: " +
+                            failed.join(QStringLiteral(", ")).toStdString());
+        }
+    });
+}
+
+void RecordingsPage::openFolder() {
+    window_.form().dispatch([this] {
+        // The folder the recorder writes, private to the user as the recorder makes it.
+        QDir().mkpath(QFileInfo(folder_).path());
+        if (!QDir(folder_).exists()) {
+            QDir().mkdir(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
+            throw FileError("Não foi possível abrir a pasta " +
+                            QDir::toNativeSeparators(folder_).toStdString());
+        }
+        refresh();
+    });
+}
+
+void RecordingsPage::analyse() {
+    QStringList paths = selectedPaths();
+    if (paths.isEmpty() && !recordingPath_.isEmpty() && QFile::exists(recordingPath_)) {
+        paths << recordingPath_;
+    }
+    window_.form().dispatch([this, &paths] {
+        if (paths.isEmpty()) {
+            throw RefusedError("Escolha na lista os registros a analisar");
+        }
+        std::vector<std::string> files;
+        for (const QString& path : paths) {
+            files.push_back(path.toStdString());
+        }
+        openCorrectionWindow(&window_, window_, files);
+    });
+}
+
+void RecordingsPage::channelsChanged() {
+    std::vector<int> chosen;
+    for (int row = 0; row < channels_->count(); ++row) {
+        if (channels_->item(row)->checkState() == Qt::Checked) {
+            chosen.push_back(row);
+        }
+    }
+    plot_->setChannels(std::move(chosen));
+}
+
+void RecordingsPage::playClicked() {
+    auto& form = window_.form();
+    auto& replay = form.replay;
+    if (replay.active() && replay.player.playing()) {
+        replay.player.pause();
+        replayChanged();
+        return;
+    }
+    form.dispatch([&] {
+        if (!replay.active()) {
+            if (!recording_) {
+                throw RefusedError("Abra um registro para reproduzir");
+            }
+            replay.start(recording_);
+            replay.player.setSpeed(1 << speed_->currentIndex());
+            // The replay shows on the maps' page, as the scanner does.
+            if (auto* tabs = qobject_cast<QTabWidget*>(window_.control(QStringLiteral("Mapas")))) {
+                tabs->setCurrentWidget(window_.control(QStringLiteral("TabSheet1")));
+            }
+        }
+        replay.play();
+    });
+}
+
+void RecordingsPage::replayChanged() {
+    const auto& replay = window_.form().replay;
+    const auto& player = replay.player;
+    const bool active = replay.active();
+    play_->setText(active && player.playing() ? QStringLiteral("Pausar")
+                   : active                   ? QStringLiteral("Continuar")
+                                              : QStringLiteral("Reproduzir"));
+    play_->setEnabled(active || recording_ != nullptr);
+    stop_->setEnabled(active);
+    slider_->setEnabled(active);
+    {
+        const QSignalBlocker blocker(slider_);
+        slider_->setRange(0, static_cast<int>(std::ceil(player.duration() * kSliderSteps)));
+        if (!slider_->isSliderDown()) {
+            slider_->setValue(static_cast<int>(std::lround(player.position() * kSliderSteps)));
+        }
+    }
+    position_->setText(active ? durationText(player.position()) + QStringLiteral(" / ") +
+                                    durationText(player.duration())
+                              : QString());
+    const bool shown = active && player.recording() == recording_;
+    plot_->setPlayhead(shown ? std::optional(player.position()) : std::nullopt);
+}
+
+} // namespace orvel::app

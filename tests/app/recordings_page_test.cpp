@@ -1,0 +1,135 @@
+// The "Registros" page offscreen: the folder's list, a plot of a small
+// recording, and a short replay through the window on the manual clock.
+
+#include "window_fixture.h"
+
+#include "app/recording_plot.h"
+#include "app/recordings_page.h"
+#include "sample_drive.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using orvel::test::WindowRig;
+
+class RecordingsPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listsTheFolderNewestFirstAndRefusesWhatIsNoRecording() {
+        WindowRig rig; // its own data folder
+        auto& page = rig.window->recordingsPage();
+        const QString folder = page.folder();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-01_08-00-00.csv",
+                                             orvel::test::sampleDrive(10)));
+        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-02_08-00-00.csv",
+                                             orvel::test::sampleDrive(75)));
+        page.refresh();
+        auto* list = page.findChild<QTreeWidget*>(QStringLiteral("listaRegistros"));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        const auto* newest = list->topLevelItem(0);
+        QCOMPARE(newest->text(0), QStringLiteral("02/12/2026 08:00:00"));
+        QCOMPARE(newest->text(1), QStringLiteral("1:14")); // the last row's time
+        QCOMPARE(newest->text(2), QStringLiteral("375"));
+
+        // Enter opens the selected recording in the plot.
+        list->setCurrentItem(list->topLevelItem(0));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(page.plot().valuesAt(74.8).contains(QStringLiteral("74,800 s")));
+
+        // "Excluir" asks first and takes the recording's map along to the trash.
+        QFile map(folder + "/2026-12-01_08-00-00-mapa.txt");
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.close();
+        list->clearSelection();
+        list->topLevelItem(1)->setSelected(true);
+        auto* erase = page.findChild<QPushButton*>(QStringLiteral("btnExcluirRegistro"));
+        QStringList asked;
+        bool agree = false;
+        page.confirm = [&](const QString& question) {
+            asked << question;
+            return agree;
+        };
+        QTest::mouseClick(erase, Qt::LeftButton);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        agree = true;
+        QTest::mouseClick(erase, Qt::LeftButton);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked.back(),
+                 QStringLiteral("Mover o registro 2026-12-01_08-00-00.csv para a lixeira?"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QVERIFY(!map.exists());
+
+        QFile junk(folder + "/notas.csv");
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("compras;pão\r\n");
+        junk.close();
+        page.openFile(junk.fileName());
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t{1});
+        QVERIFY(rig.dialogs.shown.front().rfind("E:", 0) == 0);
+    }
+
+    void hidingTheSettingsPageStillShowsTheMapsPage() {
+        WindowRig rig;
+        auto* tabs = rig.widget<QTabWidget>("Mapas");
+        QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet2"));
+        rig.controls().setTabVisible("TabSheet2", false); // the scanner's start
+        QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet1"));
+    }
+
+    void plotsTheChosenChannelsAndReplaysThroughTheWindow() {
+        WindowRig rig;
+        rig.window->show();
+        auto& page = rig.window->recordingsPage();
+        auto* tabs = rig.widget<QTabWidget>("Mapas");
+        tabs->setCurrentWidget(&page);
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        auto drive =
+            std::make_shared<const orvel::recording::Recording>(orvel::test::sampleDrive(20));
+        page.showRecording(drive, QStringLiteral("teste.csv"));
+
+        auto* view = page.findChild<QChartView*>(QStringLiteral("grafico"));
+        QTRY_COMPARE(view->chart()->series().size(), 4); // RPM, Ti, Sonda, TPS
+        auto* channels = page.findChild<QListWidget*>(QStringLiteral("listaCanais"));
+        channels->item(orvel::recording::col::lambdaMv)->setCheckState(Qt::Unchecked);
+        QCOMPARE(view->chart()->series().size(), 3);
+        page.plot().zoom(10, 0.5);
+        QCOMPARE(page.plot().to() - page.plot().from(), drive->time(drive->rows() - 1) / 2);
+        QVERIFY(page.plot().valuesAt(4.1).contains(QStringLiteral("RPM: <b>")));
+
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("btnReproduzir")),
+                          Qt::LeftButton);
+        QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet1"));
+        QVERIFY(rig.widget("Gauge1")->isVisible());
+        QVERIFY(!rig.widget("btnCarregar")->isEnabled());
+        rig.clock.advance(1000);
+        const auto row = drive->rowAt(1.0);
+        QCOMPARE(rig.widget<QLineEdit>("eTemperatura")->text(),
+                 QString::number(drive->value(orvel::recording::col::temperature, row)));
+        QCOMPARE(rig.widget<QLineEdit>("eRpm")->text(),
+                 QString::number(drive->value(orvel::recording::col::rpm, row)));
+
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("btnPararReproducao")),
+                          Qt::LeftButton);
+        QVERIFY(!rig.widget("Gauge1")->isVisible());
+        QVERIFY(rig.widget("btnCarregar")->isEnabled());
+        QVERIFY(rig.dialogs.shown.empty());
+        QVERIFY(rig.link.writes.empty());
+    }
+};
+
+QTEST_MAIN(RecordingsPageTest)
+#include "recordings_page_test.moc"
