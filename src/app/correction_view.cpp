@@ -289,7 +289,7 @@ QString CorrectionWindow::refusalToApply() const {
     }
     // Transfers, the scanner, replay and the map-alteration mode all take
     // "Carregar" away: the map is not the user's to change then.
-    if (form.state.scannerActive || !form.controls.enabled("btnCarregar") ||
+    if (form.state.scannerActive || form.replay.active() || !form.controls.enabled("btnCarregar") ||
         !form.controls.visible("btnCarregar")) {
         return QStringLiteral("Não é possível aplicar agora: o scanner, uma transferência, uma "
                               "reprodução ou a alteração de mapas está em andamento.");
@@ -308,7 +308,9 @@ bool CorrectionWindow::apply() {
         return false;
     }
     const auto changes = analysis::cellChanges(*proposal_, excluded_);
-    analysis::applyChanges(window_.form().controls, changes);
+    Form& form = window_.form();
+    // One undo step for the whole correction.
+    form.edit("Correção pela sonda", [&] { analysis::applyChanges(form.controls, changes); });
     analyse();
     showStatus(QStringLiteral("%1 células alteradas no mapa de injeção. Envie com \"Enviar "
                               "Dados\".")

@@ -97,8 +97,10 @@ class CorrectionWindowTest : public QObject {
 private slots:
     void theGridShowsTheProposalAndAplicarWritesTheIncludedCells() {
         WindowRig rig;
-        rig.controls().setText("e27i", "5,0");
-        rig.controls().setText("e28i", "5,0");
+        rig.window->form().edit("Mapa de teste", [&] {
+            rig.controls().setText("e27i", "5,0");
+            rig.controls().setText("e28i", "5,0");
+        });
         app::CorrectionWindow view(*rig.window, {cruise(rig.controls())});
         QVERIFY(view.analyse().isEmpty());
         view.show();
@@ -129,6 +131,9 @@ private slots:
         // nothing left to change in 27.
         QVERIFY(view.proposal()->mapsDiffer);
         QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,5\n0,0 %"));
+        // One step undoes it.
+        rig.window->form().undo();
+        QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
     }
 
     // Also the README's picture: with ORVEL_SCREENSHOT_DIR set it is saved there.
