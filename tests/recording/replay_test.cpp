@@ -127,7 +127,7 @@ class RefusalTest : public ReplayTest, public ::testing::WithParamInterface<Refu
 TEST_P(RefusalTest, IsRefusedWhileThePortIsBusy) {
     activate();
     GetParam().arrange(*this, form);
-    dialogs.expectError(GetParam().error);
+    dialogs.expectMessage(GetParam().error);
     form.dispatch([this] { start(); });
     EXPECT_FALSE(form.replay.active());
 }
@@ -136,11 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
     Busy, RefusalTest,
     ::testing::Values(
         Refusal{"Scanner", [](ReplayTest&, Form& f) { ASSERT_TRUE(f.click("Button3")); },
-                "Desative o Scanner antes de reproduzir um registro."},
+                "Desative o Scanner antes de reproduzir um registro"},
         Refusal{"Download", [](ReplayTest&, Form& f) { ASSERT_TRUE(f.click("btnLerDados")); },
-                "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro."},
+                "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro"},
         Refusal{"Tps", [](ReplayTest&, Form& f) { f.timerTps->tag = 1; },
-                "Aguarde o fim da configuração do TPS antes de reproduzir um registro."}),
+                "Aguarde o fim da configuração do TPS antes de reproduzir um registro"}),
     [](const auto& param) { return param.param.name; });
 
 } // namespace
