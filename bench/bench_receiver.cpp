@@ -1,8 +1,8 @@
 // Frames per second through the receiver and its handlers on the headless core,
 // against a baseline of bare group decoding over the same bytes.
 
-#include "form/form.h"
 #include "core/manual_clock.h"
+#include "form/form.h"
 #include "link/frame_receiver.h"
 #include "link/frames.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "form/form.h"
 #include "core/manual_clock.h"
 #include "core/platform.h"
+#include "form/form.h"
 
 #include <cstdint>
 #include <cstdio>

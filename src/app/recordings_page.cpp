@@ -32,7 +32,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-
 namespace orvel::app {
 
 namespace {

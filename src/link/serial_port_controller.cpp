@@ -2,8 +2,8 @@
 
 #include "core/errors.h"
 #include "form/form.h"
-#include "link/port_hints.h"
 #include "link/frames.h"
+#include "link/port_hints.h"
 #include "link/port_list.h"
 
 #include <algorithm>
