@@ -47,7 +47,9 @@ for target in $targets; do
     receiver) max_len=1024 ;;
     *) max_len=4096 ;;
     esac
-    cpu_before=$(times | tail -n 1)
+    # "times" in a pipe or $( ) would report a subshell's children.
+    times >"$build/cpu-$target"
+    cpu_before=$(tail -n 1 "$build/cpu-$target")
     if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
         -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$corpus" \
         >"$log" 2>&1; then
@@ -56,7 +58,8 @@ for target in $targets; do
         result=FAILED
         status=1
     fi
-    cpu_after=$(times | tail -n 1)
+    times >"$build/cpu-$target"
+    cpu_after=$(tail -n 1 "$build/cpu-$target")
     done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")

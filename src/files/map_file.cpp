@@ -142,6 +142,11 @@ std::string Codec::unwritableCharacter(std::string_view text) {
     if (text.find_first_of("\r\n") != std::string_view::npos) {
         return "quebra de linha";
     }
+    // Windows-1252 holds all of ASCII: most texts need no conversion to tell.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return {};
+    }
     std::string ignored;
     if (const auto bad = toWindows1252(converters_->toFile, text, ignored)) {
         const auto length = utf8Length(static_cast<unsigned char>(text[*bad]));
