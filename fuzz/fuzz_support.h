@@ -3,13 +3,16 @@
 #include "core/manual_clock.h"
 #include "core/platform.h"
 #include "form/form.h"
+#include "model/config.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // Minimal fakes for the fuzz targets: libFuzzer binaries link no test framework.
@@ -75,13 +78,135 @@ public:
     std::optional<std::string> openName;
 };
 
-// A whole headless core on a manual clock.
-struct Core {
-    Core() : form(link, link, clock, dialogs) { form.create(); }
+// A whole headless core on a manual clock, built once per process: building one
+// costs many times a run. reset() puts it back where create() left it, restoring
+// only the controls that changed, so a run pays for what it touched.
+class Core {
+public:
+    Core() : form(link, link, clock, dialogs) {
+        form.create();
+        for (const auto& p : config::fileOrder()) {
+            fieldTexts_.push_back(&form.controls.text(p.key));
+        }
+        initialControls_ = form.controls;
+        initialState_ = form.state;
+        for (const Timer* t : timers()) {
+            initialTimers_.push_back({t->interval(), t->tag});
+        }
+        form.controls.setObserver([this](const std::string& name, Prop prop) {
+            changed_.insert(name);
+            if (onChange) {
+                onChange(name, prop);
+            }
+        });
+    }
+    ~Core() { form.controls.setObserver(nullptr); }
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+
+    // Closes the port, stops the timers and brings every control, the shared
+    // state and the timers' settings back. Subsystems keep no state of their own
+    // beyond what the port's opening clears (the receiver's pending bytes).
+    void reset() {
+        link.onWrite = nullptr;
+        onChange = nullptr;
+        form.close();
+        auto changed = std::move(changed_);
+        changed_.clear();
+        for (const auto& name : changed) {
+            restore(name);
+        }
+        changed_.clear();
+        form.controls.noteFocus(initialControls_.focused());
+        form.state = initialState_;
+        const auto all = timers();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            all[i]->setEnabled(false);
+            all[i]->setInterval(initialTimers_[i].interval);
+            all[i]->tag = initialTimers_[i].tag;
+        }
+        dialogs = AcceptingDialogs{};
+        link.writes = 0;
+    }
+
+    // The configuration fields' texts in map-file order, read in place: controls
+    // are never added or removed, so they stay where they are.
+    [[nodiscard]] const std::vector<const std::string*>& fieldTexts() const { return fieldTexts_; }
+
+    // Told of every change to a control while a run goes on.
+    std::function<void(const std::string&, Prop)> onChange;
+
     ManualClock clock;
     SinkLink link;
     AcceptingDialogs dialogs;
     Form form;
+
+private:
+    struct TimerSettings {
+        int interval = 0;
+        int tag = 0;
+    };
+
+    [[nodiscard]] std::array<Timer*, 4> timers() const {
+        return {form.timer1.get(), form.timer2.get(), form.timerTps.get(),
+                form.downloadTimeout.get()};
+    }
+
+    // Sets only what differs: a setter looks the control up again.
+    void restore(const std::string& name) {
+        const ControlState& was = initialControls_.get(name);
+        const ControlState& now = form.controls.get(name);
+        auto& store = form.controls;
+        if (now.text != was.text) {
+            store.setText(name, was.text);
+        }
+        if (now.enabled != was.enabled) {
+            store.setEnabled(name, was.enabled);
+        }
+        if (now.visible != was.visible) {
+            store.setVisible(name, was.visible);
+        }
+        if (now.textColor != was.textColor) {
+            store.setTextColor(name, was.textColor);
+        }
+        if (now.color != was.color) {
+            store.setColor(name, was.color);
+        }
+        if (now.tag != was.tag) {
+            store.setTag(name, was.tag);
+        }
+        if (now.items != was.items) {
+            store.setItems(name, was.items);
+        }
+        if (now.min != was.min || now.max != was.max) {
+            store.setRange(name, was.min, was.max);
+        }
+        if (now.position != was.position) {
+            store.setPosition(name, was.position);
+        }
+        if (now.tabVisible != was.tabVisible) {
+            store.setTabVisible(name, was.tabVisible);
+        }
+    }
+
+    std::vector<const std::string*> fieldTexts_;
+    ControlStore initialControls_;
+    FormState initialState_;
+    std::vector<TimerSettings> initialTimers_;
+    std::unordered_set<std::string> changed_;
+};
+
+// Puts the core back when a run ends, so that whatever the run allocated is freed
+// within it (libFuzzer takes a run that keeps memory for a leak and runs it again).
+class ResetAfterRun {
+public:
+    explicit ResetAfterRun(Core& core) : core_(core) {}
+    ~ResetAfterRun() { core_.reset(); }
+    ResetAfterRun(const ResetAfterRun&) = delete;
+    ResetAfterRun& operator=(const ResetAfterRun&) = delete;
+
+private:
+    Core& core_;
 };
 
 } // namespace orvel::fuzz

@@ -11,12 +11,8 @@
 #include "model/number_text.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace orvel::fuzz {
@@ -89,7 +85,8 @@ std::vector<std::string> plainSplit(std::string_view line) {
     return slots;
 }
 
-void checkSlots(std::string_view bytes, const std::vector<std::string>& slots) {
+void checkSlots(mapfile::Codec& codec, std::string_view bytes,
+                const std::vector<std::string>& slots) {
     require(!slots.empty() && slots.size() <= mapfile::kMaxSlots, "slot count out of 1..256");
     const std::string line = firstLine(bytes);
     if (isAscii(line)) {
@@ -98,11 +95,11 @@ void checkSlots(std::string_view bytes, const std::vector<std::string>& slots) {
     for (const auto& slot : slots) {
         require(isUtf8(slot), "a slot is not valid UTF-8");
         require(slot.find(';') == std::string::npos, "a slot holds a separator");
-        require(mapfile::unwritableCharacter(slot).empty(),
+        require(codec.unwritableCharacter(slot).empty(),
                 "a value read from a file cannot be saved again");
     }
     // What was read saves to a line that reads back the same.
-    const auto again = mapfile::decodeSlots(mapfile::encodeLine(slots));
+    const auto again = codec.decodeSlots(codec.encodeLine(slots));
     require(again == slots, "a decoded line does not survive saving and reading back");
 }
 
@@ -113,40 +110,25 @@ struct Window {
     friend bool operator==(const Window&, const Window&) = default;
 };
 
-Window windowOf(const Form& form) {
+Window windowOf(const Core& core) {
     Window w;
-    for (const auto& p : config::fileOrder()) {
-        w.fields.emplace_back(form.controls.text(p.key));
+    w.fields.reserve(core.fieldTexts().size());
+    for (const std::string* text : core.fieldTexts()) {
+        w.fields.push_back(*text);
     }
-    w.tpsClosed = form.state.tpsClosedValue;
-    w.tpsOpen = form.state.tpsOpenValue;
+    w.tpsClosed = core.form.state.tpsClosedValue;
+    w.tpsOpen = core.form.state.tpsOpenValue;
     return w;
 }
 
-// One file per fuzzing process, rewritten for every input.
-const std::string& scratchFile() {
-    static const std::string name = [] {
-        char pattern[] = "/tmp/orvel-fuzz-mapXXXXXX";
-        const int fd = mkstemp(pattern);
-        require(fd >= 0, "cannot create the scratch file");
-        close(fd);
-        return std::string(pattern);
-    }();
-    return name;
-}
-
 void checkLoad(std::string_view bytes, const std::vector<std::string>& slots) {
-    {
-        std::ofstream out(scratchFile(), std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        require(out.good(), "cannot write the scratch file");
-    }
-    Core core;
+    static Core core;
+    const ResetAfterRun resetAfterRun(core);
     auto& form = core.form;
-    core.dialogs.openName = scratchFile();
-    const Window before = windowOf(form);
-    require(form.click("btnCarregar"), "Carregar did not run");
-    const Window after = windowOf(form);
+    const Window before = windowOf(core);
+    // What "Carregar" does with the file's bytes, at the same event boundary.
+    form.dispatch([&] { form.files.load(bytes); });
+    const Window after = windowOf(core);
 
     const auto& order = config::fileOrder();
     auto slot = [&](std::size_t position) {
@@ -180,8 +162,10 @@ void checkLoad(std::string_view bytes, const std::vector<std::string>& slots) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto slots = orvel::mapfile::decodeSlots(bytes);
-    orvel::fuzz::checkSlots(bytes, slots);
+    // Built once: opening the code page converters costs more than a run.
+    static orvel::mapfile::Codec codec;
+    const auto slots = codec.decodeSlots(bytes);
+    orvel::fuzz::checkSlots(codec, bytes, slots);
     orvel::fuzz::checkLoad(bytes, slots);
     return 0;
 }

@@ -26,8 +26,12 @@ CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWi
     -DORVEL_FUZZ=ON -DORVEL_BENCH=OFF >/dev/null
 cmake --build "$build" --target fuzzers -j"$(nproc)" >/dev/null
 
-# The sanitizers' settings of the test run do not apply here: leaks count.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+# The sanitizers' settings of the test run do not apply here: leaks count. A run
+# allocates little and briefly: a 32 MiB quarantine still holds thousands of runs'
+# freed blocks, while the default 256 MiB one hands out cold pages to every
+# allocation; and filling each new block with a pattern only makes a read of
+# uninitialised memory visible, which these checks do not look for.
+export ASAN_OPTIONS=${FUZZ_ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:quarantine_size_mb=32:max_malloc_fill_size=0}
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/artifacts"
 
@@ -43,6 +47,9 @@ for target in $targets; do
     receiver) max_len=1024 ;;
     *) max_len=4096 ;;
     esac
+    # "times" in a pipe or $( ) would report a subshell's children.
+    times >"$build/cpu-$target"
+    cpu_before=$(tail -n 1 "$build/cpu-$target")
     if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
         -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$corpus" \
         >"$log" 2>&1; then
@@ -51,6 +58,8 @@ for target in $targets; do
         result=FAILED
         status=1
     fi
+    times >"$build/cpu-$target"
+    cpu_after=$(tail -n 1 "$build/cpu-$target")
     done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
@@ -58,7 +67,13 @@ for target in $targets; do
     ft=$(echo "$done_line" | sed -n 's/.*ft: \([0-9]*\).*/\1/p')
     edges=$(sed -n 's/.*(\([0-9]*\) inline 8-bit counters).*/\1/p' "$log" | head -n 1)
     units=$(ls "$corpus" | wc -l)
+    # On a shared machine the wall-clock speed says as much about the neighbours:
+    # the speed per second of processor time is this target's own.
+    cpu_speed=$(echo "$cpu_before $cpu_after" | awk -v n="${execs:-0}" '
+        function s(t) { split(t, p, "m"); return p[1] * 60 + p[2] }
+        { t = s($3) + s($4) - s($1) - s($2); if (t > 0) printf "%d", n / t }')
     echo "fuzz $target: $result (${seconds} s, ${execs:-?} executions, ${speed:-?}/s," \
+        "${cpu_speed:-?}/s of processor time," \
         "cov ${cov:-?} of ${edges:-?} edges, ft ${ft:-?}, corpus $units)"
     if [ "$result" = FAILED ]; then
         grep -E 'INVARIANT VIOLATED|ERROR: |SUMMARY: |runtime error' "$log" | head -n 5 || true

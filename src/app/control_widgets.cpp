@@ -3,6 +3,7 @@
 #include "app/drop_down_combo_box.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +45,22 @@ void showEditText(QLineEdit* edit, const ControlState& state) {
     }
 }
 
+// Shrinks a display's font just enough for its whole text to show.
+void fitFont(QLineEdit* edit, const FontStyle& style) {
+    // The frame and the edit's own margins take this much of the width.
+    constexpr int kFrameAndMargins = 10;
+    constexpr int kSmallestPixels = 12;
+    QFont font = fontOf(style, edit->font());
+    const int room = edit->contentsRect().width() - kFrameAndMargins;
+    while (font.pixelSize() > kSmallestPixels &&
+           QFontMetrics(font).horizontalAdvance(edit->text()) > room) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    if (font != edit->font()) {
+        edit->setFont(font);
+    }
+}
+
 void showComboText(QComboBox* combo, const ControlState& state) {
     const QString text = qs(state.text);
     if (combo->currentText() == text) {
@@ -54,6 +71,10 @@ void showComboText(QComboBox* combo, const ControlState& state) {
         combo->setCurrentIndex(index);
     }
     combo->setEditText(text);
+    // A text longer than the box shows its start, as a field's does.
+    if (QLineEdit* edit = combo->lineEdit()) {
+        edit->setCursorPosition(0);
+    }
 }
 
 void showColors(QWidget* widget, const ControlState& state) {
@@ -206,6 +227,9 @@ void showProperty(QWidget* widget, const ControlState& state, const ControlLayou
     case Prop::Text:
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             showEditText(edit, state);
+            if (layout.fitText) {
+                fitFont(edit, layout.font);
+            }
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             showComboText(combo, state);
         } else if (auto* button = qobject_cast<QPushButton*>(widget)) {

@@ -95,6 +95,8 @@ void LayoutTable::mapsPage() {
         l.tabStop = false;
         l.alignment = kCentred;
     }
+    // Injection time and a three-digit duty are wider than the box at full size.
+    entries_.at("eTi").fitText = true;
     put("BarraTps", {73, 165, 89, 17});
 
     struct Caption {

@@ -32,6 +32,7 @@ struct ControlLayout {
     bool tabStop = true;
     bool vertical = false; // bars
     bool wordWrap = false;
+    bool fitText = false; // a display whose text may outgrow it: the font shrinks to fit
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     Stacking stacking = Stacking::Normal;
 };

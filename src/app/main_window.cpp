@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QIcon>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,14 +244,26 @@ void MainWindow::userEditedText(const std::string& name, const QString& text) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A guarded list answers a typed character with a warning; the character is
+    // then dropped so the list keeps one of its items.
+    auto guarded = [&] {
+        const QString name = controlNameOf(qobject_cast<QWidget*>(watched));
+        return !name.isEmpty() && form_->keyPress(name.toStdString());
+    };
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool navigation = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        const QString name = controlNameOf(qobject_cast<QWidget*>(watched));
-        // A guarded list answers a typed character with a warning; the character is
-        // then dropped so the list keeps one of its items.
-        if (!navigation && !key->text().isEmpty() && !name.isEmpty() &&
-            form_->keyPress(name.toStdString())) {
+        if (!navigation && !key->text().isEmpty() && guarded()) {
+            return true;
+        }
+    } else if (event->type() == QEvent::InputMethod) {
+        // Text composed through the input method (a dead key then a letter gives
+        // "ã") arrives committed, never as a key press: it is typing all the same.
+        const auto* input = static_cast<QInputMethodEvent*>(event);
+        if (!input->commitString().isEmpty() && guarded()) {
+            // The composition ends with nothing entered, so no half-typed accent stays.
+            QInputMethodEvent nothing;
+            QCoreApplication::sendEvent(watched, &nothing);
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #include "files/map_file.h"
 
 #include "core/errors.h"
+#include "files/field_caption.h"
 #include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -58,6 +60,8 @@ public:
     void convert(std::string_view& in, std::string& out) {
         // iconv's input is not const in its declaration, though it is never written.
         char* inPtr = const_cast<char*>(in.data());
+        // A conversion starts from the initial state, whatever the last one left.
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::size_t inLeft = in.size();
         while (inLeft > 0) {
             char buf[4096];
@@ -78,8 +82,7 @@ private:
 };
 
 // UTF-8 to Windows-1252; position of the first character it cannot hold, if any.
-std::optional<std::size_t> toWindows1252(std::string_view utf8, std::string& out) {
-    Iconv cd(kCodePage, "UTF-8");
+std::optional<std::size_t> toWindows1252(Iconv& cd, std::string_view utf8, std::string& out) {
     std::string_view rest = utf8;
     while (true) {
         cd.convert(rest, out);
@@ -96,8 +99,7 @@ std::optional<std::size_t> toWindows1252(std::string_view utf8, std::string& out
     }
 }
 
-std::string fromWindows1252(std::string_view bytes) {
-    Iconv cd("UTF-8", kCodePage);
+std::string fromWindows1252(Iconv& cd, std::string_view bytes) {
     std::string out;
     std::string_view rest = bytes;
     while (true) {
@@ -114,6 +116,14 @@ std::string fromWindows1252(std::string_view bytes) {
 
 } // namespace
 
+struct Codec::Converters {
+    Iconv toFile{kCodePage, "UTF-8"};
+    Iconv fromFile{"UTF-8", kCodePage};
+};
+
+Codec::Codec() : converters_(std::make_unique<Converters>()) {}
+Codec::~Codec() = default;
+
 Values collect(const ControlStore& store, int tpsClosed, int tpsOpen) {
     Values values;
     values.reserve(config::kValueCount);
@@ -125,22 +135,27 @@ Values collect(const ControlStore& store, int tpsClosed, int tpsOpen) {
     return values;
 }
 
-std::string unwritableCharacter(std::string_view text) {
+std::string Codec::unwritableCharacter(std::string_view text) {
     if (text.find(';') != std::string_view::npos) {
         return ";";
     }
     if (text.find_first_of("\r\n") != std::string_view::npos) {
         return "quebra de linha";
     }
+    // Windows-1252 holds all of ASCII: most texts need no conversion to tell.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return {};
+    }
     std::string ignored;
-    if (const auto bad = toWindows1252(text, ignored)) {
+    if (const auto bad = toWindows1252(converters_->toFile, text, ignored)) {
         const auto length = utf8Length(static_cast<unsigned char>(text[*bad]));
         return std::string(text.substr(*bad, length));
     }
     return {};
 }
 
-std::string encodeLine(const Values& values) {
+std::string Codec::encodeLine(const Values& values) {
     std::string joined;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (const auto bad = unwritableCharacter(values[i]); !bad.empty()) {
@@ -154,12 +169,12 @@ std::string encodeLine(const Values& values) {
     }
     std::string line;
     line.reserve(joined.size() + 2);
-    (void)toWindows1252(joined, line);
+    (void)toWindows1252(converters_->toFile, joined, line);
     line.append("\r\n");
     return line;
 }
 
-std::vector<std::string> decodeSlots(std::string_view fileBytes) {
+std::vector<std::string> Codec::decodeSlots(std::string_view fileBytes) {
     std::string line;
     for (const char c : fileBytes) {
         if (c == '\n' || c == kEndOfFile) {
@@ -169,8 +184,11 @@ std::vector<std::string> decodeSlots(std::string_view fileBytes) {
             line.push_back(c);
         }
     }
+    const std::string text = fromWindows1252(converters_->fromFile, line);
     std::vector<std::string> table(1);
-    for (const char c : fromWindows1252(line)) {
+    table.reserve(std::min<std::size_t>(
+        kMaxSlots, 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), ';'))));
+    for (const char c : text) {
         if (c == ';') {
             if (table.size() == kMaxSlots) {
                 break;
@@ -181,6 +199,18 @@ std::vector<std::string> decodeSlots(std::string_view fileBytes) {
         }
     }
     return table;
+}
+
+std::string unwritableCharacter(std::string_view text) {
+    return Codec().unwritableCharacter(text);
+}
+
+std::string encodeLine(const Values& values) {
+    return Codec().encodeLine(values);
+}
+
+std::vector<std::string> decodeSlots(std::string_view fileBytes) {
+    return Codec().decodeSlots(fileBytes);
 }
 
 std::string initialFolder() {
@@ -202,9 +232,9 @@ namespace {
 
 constexpr const char* kFilter = "Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*";
 
-std::string unwritableMessage(std::string_view key, std::string_view character) {
-    return " Atenção ! !  O campo " + std::string(key) + " contém um caractere não permitido (" +
-           std::string(character) + ").  ";
+std::string unwritableMessage(std::string_view caption, std::string_view character) {
+    return " Atenção ! !  O campo \"" + std::string(caption) +
+           "\" contém um caractere não permitido (" + std::string(character) + ").  ";
 }
 
 // The platform's reason in the short form the user knows from other programs.
@@ -271,13 +301,14 @@ void MapFileHandler::btnSalvarClick() {
     // A text that would not load back as itself is refused before the file is touched.
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
-        if (const auto bad = mapfile::unwritableCharacter(values[i]); !bad.empty()) {
-            form_.dialogs.message(unwritableMessage(order[i].key, bad));
+        if (const auto bad = codec_.unwritableCharacter(values[i]); !bad.empty()) {
+            form_.dialogs.message(
+                unwritableMessage(fieldCaption(form_.controls, order[i].key), bad));
             form_.controls.focus(order[i].key);
             return;
         }
     }
-    const std::string line = mapfile::encodeLine(values);
+    const std::string line = codec_.encodeLine(values);
 
     // Written beside the target and renamed over it, so a failed write leaves the
     // previous file as it was.
@@ -311,8 +342,11 @@ void MapFileHandler::btnCarregarClick() {
         return;
     }
     lastOpenName_ = *name;
+    load(readFile(*name));
+}
 
-    const auto table = mapfile::decodeSlots(readFile(*name));
+void MapFileHandler::load(std::string_view fileBytes) {
+    const auto table = codec_.decodeSlots(fileBytes);
     auto slot = [&](std::size_t position) -> std::string {
         return position <= table.size() ? table[position - 1] : std::string();
     };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,27 @@ inline constexpr std::size_t kMaxSlots = 256;
 using Values = std::vector<std::string>;
 
 [[nodiscard]] Values collect(const ControlStore& store, int tpsClosed, int tpsOpen);
+
+// Converts between the window's UTF-8 and a map file's Windows-1252. Opening the
+// code page converters costs far more than converting a line, so whoever converts
+// often keeps one. Throws FileError when the system has no such conversion.
+class Codec {
+public:
+    Codec();
+    ~Codec();
+    Codec(const Codec&) = delete;
+    Codec& operator=(const Codec&) = delete;
+
+    // See the free functions of the same names.
+    [[nodiscard]] std::string unwritableCharacter(std::string_view text);
+    [[nodiscard]] std::string encodeLine(const Values& values);
+    [[nodiscard]] std::vector<std::string> decodeSlots(std::string_view fileBytes);
+
+private:
+    struct Converters;
+    std::unique_ptr<Converters> converters_;
+};
+
 // What in a text cannot go into a map file: ";" or a line break would split or end
 // the line on loading, and Windows-1252 cannot hold every character. Empty when the
 // text can be written; otherwise the offending character (or "quebra de linha").
@@ -43,12 +65,18 @@ public:
     explicit MapFileHandler(Form& form) : form_(form) {}
     void btnSalvarClick();
     void btnCarregarClick();
+    // Fills the window from a map file's bytes: all 199 values, or nothing at all
+    // when the TPS numbers are not whole numbers (ConversionError).
+    void load(std::string_view fileBytes);
+    // The handler's code page converters, kept for the program's run.
+    [[nodiscard]] mapfile::Codec& codec() { return codec_; }
 
 private:
     [[nodiscard]] FileDialogOptions dialogOptions(const char* name,
                                                   const std::string& lastName) const;
 
     Form& form_;
+    mapfile::Codec codec_;
     // Each dialog offers the file last chosen with it during the run.
     std::string lastSaveName_;
     std::string lastOpenName_;

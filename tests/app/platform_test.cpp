@@ -110,7 +110,7 @@ private slots:
     void fileFiltersBecomeQtNameFilters() {
         QCOMPARE(orvel::app::nameFilters("Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*"),
                  (QStringList{QString::fromUtf8("Arquivos Compatíveis (.txt) (*.txt)"),
-                              QStringLiteral("Todos os arquivos (*.*)")}));
+                              QStringLiteral("Todos os arquivos (*)")}));
         QCOMPARE(orvel::app::nameFilters("Mapas|*.txt;*.map"),
                  QStringList{QStringLiteral("Mapas (*.txt *.map)")});
         // A description without its pattern is dropped rather than shown broken.

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -409,6 +410,48 @@ private slots:
         QTest::keyClick(rig.widget("cbCombinacaoMapa"), Qt::Key_Backspace);
         QCOMPARE(rig.dialogs.shown.size(), std::size_t{1});
         QCOMPARE(rig.controls().text("cbCombinacaoMapa"), std::string("TPS X RPM"));
+    }
+
+    void textComposedThroughTheInputMethodIsGuardedToo() {
+        WindowRig rig;
+        // A dead key shows "~" while composing; the letter commits "ã".
+        auto compose = [](QComboBox* combo) {
+            QInputMethodEvent accent(QStringLiteral("~"), {});
+            QApplication::sendEvent(combo, &accent);
+            QInputMethodEvent letter;
+            letter.setCommitString(q("ã"));
+            QApplication::sendEvent(combo, &letter);
+        };
+        for (const char* name : {"cbTipoDistribuidor", "cbCilindros", "cbCombinacaoMapa"}) {
+            auto* combo = rig.widget<QComboBox>(name);
+            const std::string before = rig.controls().text(name);
+            compose(combo);
+            QCOMPARE(rig.controls().text(name), before);
+            QCOMPARE(combo->currentText().toStdString(), before);
+        }
+        QCOMPARE(rig.dialogs.shown,
+                 std::vector<std::string>(3, "M: Atenção ! !  Selecione um dos Valores.  "));
+        compose(rig.widget<QComboBox>("cbSondaTipo"));
+        QVERIFY(rig.controls().text("cbSondaTipo").find("ã") != std::string::npos);
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t{3});
+    }
+
+    void longTextsShowTheirStartAndLiveValuesFit() {
+        WindowRig rig;
+        auto* probe = rig.widget<QComboBox>("cbSondaAtiva");
+        rig.controls().setText("cbSondaAtiva", "Des em Marcha Lenta");
+        QCOMPARE(probe->lineEdit()->cursorPosition(), 0);
+        auto* ti = rig.widget<QLineEdit>("eTi");
+        const QFont full = ti->font();
+        for (const char* text : {"3,5  100", "12,5  100", "25,5  233"}) {
+            rig.controls().setText("eTi", text);
+            // The frame and the edit's margins take 8 pixels.
+            QVERIFY2(QFontMetrics(ti->font()).horizontalAdvance(ti->text()) <=
+                         ti->contentsRect().width() - 8,
+                     text);
+        }
+        rig.controls().setText("eTi", "0");
+        QCOMPARE(ti->font(), full);
     }
 
     void leavingAFieldRunsItsRuleAndTheFocusComesBack() {

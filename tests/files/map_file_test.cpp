@@ -1,4 +1,5 @@
 #include "core/errors.h"
+#include "files/field_caption.h"
 #include "files/map_file.h"
 #include "model/config.h"
 #include "support/fakes.h"
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -247,14 +249,19 @@ struct RefusedTextCase {
     const char* key;
     const char* text;
     const char* shown;
+    const char* caption; // how the message names the field
 };
 
 TEST_F(MapFileTest, SaveRefusesATextThatWouldNotLoadBackAndLeavesTheFileAlone) {
     const RefusedTextCase cases[] = {
-        {"eSondaTemp", "30;40", ";"},
-        {"cbSondaAtiva", "Ativada\r\n", "quebra de linha"},
-        {"e12i", "5\n", "quebra de linha"},
-        {"ePercEletro", "20 ✓", "✓"},
+        {"eSondaTemp", "30;40", ";", "Sonda Lambda: °C"},
+        {"cbSondaAtiva", "Ativada\r\n", "quebra de linha", "Sonda Lambda: Atividade"},
+        {"e12i", "5\n", "quebra de linha", "Mapa de Injeção, 900 RPM, coluna 5"},
+        {"ePercEletro", "20 ✓", "✓", "Eletro Ventilador: % Atuador M. Lenta"},
+        {"eCorrecaoIg30", ";", ";", "Correções Por Temperatura do Motor: Correção Avanço a 30 °C"},
+        {"eSondaPlena", ";", ";", "Sonda Lambda: Valor Alvo Plena"},
+        {"eAtm880", ";", ";", "Pressão Atmosférica: 880 mbar"},
+        {"e71", ";", ";", "Mapa de Ignição, 7200 RPM, coluna 8"},
     };
     const auto file = path("existente.txt");
     for (const auto& c : cases) {
@@ -264,12 +271,25 @@ TEST_F(MapFileTest, SaveRefusesATextThatWouldNotLoadBackAndLeavesTheFileAlone) {
         setText(c.key, c.text);
         form.controls.noteFocus("btnSalvar");
         dialogs.expectSave(file);
-        dialogs.expectMessage(std::string(" Atenção ! !  O campo ") + c.key +
-                              " contém um caractere não permitido (" + c.shown + ").  ");
+        dialogs.expectMessage(std::string(" Atenção ! !  O campo \"") + c.caption +
+                              "\" contém um caractere não permitido (" + c.shown + ").  ");
         form.click("btnSalvar");
         EXPECT_EQ(form.controls.focused(), c.key);
         EXPECT_EQ(readBytes(file), "conteudo anterior");
         setText(c.key, before);
+    }
+}
+
+TEST_F(MapFileTest, EveryFieldHasACaptionOfItsOwn) {
+    std::set<std::string> seen;
+    for (const auto& p : config::fileOrder()) {
+        if (form.controls.get(p.key).parent == "Form1") {
+            continue; // carried outside the pages: the user never sees or types it
+        }
+        const std::string caption = fieldCaption(form.controls, p.key);
+        EXPECT_TRUE(caption.find(':') != std::string::npos || caption.starts_with("Mapa"))
+            << p.key << " is named only \"" << caption << "\"";
+        EXPECT_TRUE(seen.insert(caption).second) << caption << " names two fields";
     }
 }
 
