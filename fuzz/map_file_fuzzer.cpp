@@ -1,6 +1,6 @@
 // Hostile map files: the input is the file's bytes.
 //
-// Checked: the first line splits into 1..256 slots as a plain split would; every
+// Checked: the first line splits into 1..256 parts as a plain split would; every
 // slot can be saved again and reads back as itself; and "Carregar" either fills
 // all 199 values from the file or, with an error box, changes nothing at all.
 #include "fuzz_support.h"
@@ -71,36 +71,36 @@ bool isUtf8(std::string_view text) {
 }
 
 std::vector<std::string> plainSplit(std::string_view line) {
-    std::vector<std::string> slots(1);
+    std::vector<std::string> parts(1);
     for (const char c : line) {
         if (c == ';') {
-            if (slots.size() == mapfile::kMaxSlots) {
+            if (parts.size() == mapfile::kMaxSlots) {
                 break;
             }
-            slots.emplace_back();
+            parts.emplace_back();
         } else {
-            slots.back().push_back(c);
+            parts.back().push_back(c);
         }
     }
-    return slots;
+    return parts;
 }
 
 void checkSlots(mapfile::Codec& codec, std::string_view bytes,
-                const std::vector<std::string>& slots) {
-    require(!slots.empty() && slots.size() <= mapfile::kMaxSlots, "slot count out of 1..256");
+                const std::vector<std::string>& parts) {
+    require(!parts.empty() && parts.size() <= mapfile::kMaxSlots, "slot count out of 1..256");
     const std::string line = firstLine(bytes);
     if (isAscii(line)) {
-        require(slots == plainSplit(line), "the slots differ from a plain split of the line");
+        require(parts == plainSplit(line), "the parts differ from a plain split of the line");
     }
-    for (const auto& slot : slots) {
+    for (const auto& slot : parts) {
         require(isUtf8(slot), "a slot is not valid UTF-8");
         require(slot.find(';') == std::string::npos, "a slot holds a separator");
         require(codec.unwritableCharacter(slot).empty(),
                 "a value read from a file cannot be saved again");
     }
     // What was read saves to a line that reads back the same.
-    const auto again = codec.decodeSlots(codec.encodeLine(slots));
-    require(again == slots, "a decoded line does not survive saving and reading back");
+    const auto again = codec.decodeSlots(codec.encodeLine(parts));
+    require(again == parts, "a decoded line does not survive saving and reading back");
 }
 
 struct Window {
@@ -121,7 +121,7 @@ Window windowOf(const Core& core) {
     return w;
 }
 
-void checkLoad(std::string_view bytes, const std::vector<std::string>& slots) {
+void checkLoad(std::string_view bytes, const std::vector<std::string>& parts) {
     static Core core;
     const ResetAfterRun resetAfterRun(core);
     auto& form = core.form;
@@ -132,7 +132,7 @@ void checkLoad(std::string_view bytes, const std::vector<std::string>& slots) {
 
     const auto& order = config::fileOrder();
     auto slot = [&](std::size_t position) {
-        return position <= slots.size() ? slots[position - 1] : std::string();
+        return position <= parts.size() ? parts[position - 1] : std::string();
     };
     if (core.dialogs.errors > 0) {
         require(after == before, "a refused file changed the window");
@@ -164,8 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     // Built once: opening the code page converters costs more than a run.
     static orvel::mapfile::Codec codec;
-    const auto slots = codec.decodeSlots(bytes);
-    orvel::fuzz::checkSlots(codec, bytes, slots);
-    orvel::fuzz::checkLoad(bytes, slots);
+    const auto parts = codec.decodeSlots(bytes);
+    orvel::fuzz::checkSlots(codec, bytes, parts);
+    orvel::fuzz::checkLoad(bytes, parts);
     return 0;
 }
