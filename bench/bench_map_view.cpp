@@ -5,6 +5,7 @@
 
 #include "app/map_view_window.h"
 #include "model/form_definition.h"
+#include "window_bench_main.h"
 
 #include <QApplication>
 #include <QTest>
@@ -140,12 +141,5 @@ BENCHMARK(BM_FrameAfterEdit)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -12,6 +12,7 @@
 #include "app/sample_drive.h"
 #include "app/window_fixture.h"
 #include "recording/columns.h"
+#include "window_bench_main.h"
 
 #include <QApplication>
 #include <QChart>
@@ -125,12 +126,5 @@ BENCHMARK(BM_ReplayOneSecondAt8x)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

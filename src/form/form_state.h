@@ -30,8 +30,6 @@ struct FormState : UploadValues {
 
     // Upload pace
     std::uint16_t uploadTick = 0;
-    // The last upload sent its end command (not stopped by a failure).
-    bool uploadCompleted = false;
     // The TPS procedure's own upload sent its end command.
     bool tpsUploadCompleted = false;
 

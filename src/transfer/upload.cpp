@@ -133,7 +133,6 @@ void Upload::start(bool forTpsCalibration) {
     form_.timer2->setInterval(kFirstTickMs);
     form_.timer2->setEnabled(true);
     form_.state.uploadTick = 0;
-    form_.state.uploadCompleted = false;
     forTpsCalibration_ = forTpsCalibration;
 }
 
@@ -158,7 +157,6 @@ void Upload::Timer2Timer() {
         } else if (tick == kEndTick) {
             finish();
             form_.port.send(frames::encodeCommand(frames::Command::UploadEnd));
-            s.uploadCompleted = true;
             if (forTpsCalibration_) {
                 s.tpsUploadCompleted = true;
             }
