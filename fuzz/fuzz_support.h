@@ -5,6 +5,7 @@
 #include "form/form.h"
 #include "model/config.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +13,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 // Minimal fakes for the fuzz targets: libFuzzer binaries link no test framework.
@@ -94,7 +94,7 @@ public:
             initialTimers_.push_back({t->interval(), t->tag});
         }
         form.controls.setObserver([this](const std::string& name, Prop prop) {
-            changed_.insert(name);
+            changed_.push_back(&name); // the store's own key, which stays put
             if (onChange) {
                 onChange(name, prop);
             }
@@ -111,11 +111,13 @@ public:
         link.onWrite = nullptr;
         onChange = nullptr;
         form.close();
-        auto changed = std::move(changed_);
-        changed_.clear();
-        for (const auto& name : changed) {
-            restore(name);
+        std::sort(changed_.begin(), changed_.end());
+        changed_.erase(std::unique(changed_.begin(), changed_.end()), changed_.end());
+        restoring_.swap(changed_);
+        for (const std::string* name : restoring_) {
+            restore(*name);
         }
+        restoring_.clear();
         changed_.clear();
         form.controls.noteFocus(initialControls_.focused());
         form.state = initialState_;
@@ -127,6 +129,12 @@ public:
         }
         dialogs = AcceptingDialogs{};
         link.writes = 0;
+        // The fields are back, so the history starts again from them; its steps
+        // would otherwise pile up over the runs.
+        if (form.history.stack().count() > 0) {
+            form.history.stack().clear();
+            form.history.rebase();
+        }
     }
 
     // The configuration fields' texts in map-file order, read in place: controls
@@ -193,7 +201,8 @@ private:
     ControlStore initialControls_;
     FormState initialState_;
     std::vector<TimerSettings> initialTimers_;
-    std::unordered_set<std::string> changed_;
+    std::vector<const std::string*> changed_; // controls changed since the last reset
+    std::vector<const std::string*> restoring_;
 };
 
 // Puts the core back when a run ends, so that whatever the run allocated is freed

@@ -177,6 +177,18 @@ std::optional<double> checkDecimalText(std::string_view text) {
     return got;
 }
 
+// The short route for tenths gives what the long one gives, or fails the same way.
+void checkTenths(std::string_view text) {
+    std::int32_t longRoute = 0;
+    const auto longError = conversionMessage([&] {
+        longRoute = numtext::parseInteger(numtext::formatGeneral(numtext::parseDecimal(text) * 10));
+    });
+    std::int32_t got = 0;
+    const auto error = conversionMessage([&] { got = numtext::parseTenths(text); });
+    require(error == longError, "parseTenths fails unlike the route through a double");
+    require(error || got == longRoute, "parseTenths gives another number than the long route");
+}
+
 bool onlyCharacters(std::string_view text, std::string_view allowed) {
     return text.find_first_not_of(allowed) == std::string_view::npos;
 }
@@ -251,6 +263,7 @@ void checkInteger(std::int32_t i) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     orvel::fuzz::checkIntegerText(text);
+    orvel::fuzz::checkTenths(text);
     if (const auto value = orvel::fuzz::checkDecimalText(text)) {
         orvel::fuzz::checkFormats(*value);
     }

@@ -142,20 +142,38 @@ void setChoice(Expected& f, const std::string& key, int code,
     }
 }
 
+// The names of the map and correction fields, spelled once.
+struct MapKeys {
+    MapKeys() {
+        static constexpr const char* rows[] = {"eCorrecaoTi", "eCorrecaoIg", "eCorrecaoMl"};
+        for (int n = 0; n < 72; ++n) {
+            ignition.push_back("e" + whole(n));
+            injection.push_back("e" + whole(n) + "i");
+        }
+        for (const char* row : rows) {
+            for (int i = 0; i < 8; ++i) {
+                correction.push_back(row + whole(15 * i));
+            }
+        }
+    }
+    std::vector<std::string> ignition, injection, correction;
+};
+
 // What frame `id` with data d does to the configuration fields.
 void applyFrame(Expected& f, int id, const std::array<std::uint8_t, 8>& d, bool& layoutSeen) {
+    static const MapKeys keys;
+    const auto at = [](int row, int i) { return static_cast<std::size_t>(8 * row + i); };
     if (id >= 1 && id <= 9) {
         for (int i = 0; i < 8; ++i) {
-            f["e" + whole(8 * (id - 1) + i)] = whole(d[i]);
+            f[keys.ignition[at(id - 1, i)]] = whole(d[i]);
         }
     } else if (id >= 10 && id <= 18) {
         for (int i = 0; i < 8; ++i) {
-            f["e" + whole(8 * (id - 10) + i) + "i"] = tenths(d[i]);
+            f[keys.injection[at(id - 10, i)]] = tenths(d[i]);
         }
     } else if (id >= 19 && id <= 21) {
-        static constexpr const char* rows[] = {"eCorrecaoTi", "eCorrecaoIg", "eCorrecaoMl"};
         for (int i = 0; i < 8; ++i) {
-            f[std::string(rows[id - 19]) + whole(15 * i)] = whole(signedByte(d[i]));
+            f[keys.correction[at(id - 19, i)]] = whole(signedByte(d[i]));
         }
     } else if (id == 22) {
         static constexpr const char* atm[] = {"eAtm820", "eAtm880", "eAtm940", "eAtm1000"};

@@ -36,26 +36,26 @@ void ControlStore::add(const std::string& name, ControlState state) {
 }
 
 bool ControlStore::has(std::string_view name) const {
-    return controls_.find(std::string(name)) != controls_.end();
+    return controls_.find(name) != controls_.end();
 }
 
 const ControlState& ControlStore::get(std::string_view name) const {
-    auto it = controls_.find(std::string(name));
+    auto it = controls_.find(name);
     if (it == controls_.end()) {
         throw std::logic_error("unknown control " + std::string(name));
     }
     return it->second;
 }
 
-ControlState& ControlStore::mut(std::string_view name) {
-    return const_cast<ControlState&>(std::as_const(*this).get(name));
+ControlStore::Entry& ControlStore::entry(std::string_view name) {
+    auto it = controls_.find(name);
+    if (it == controls_.end()) {
+        throw std::logic_error("unknown control " + std::string(name));
+    }
+    return *it;
 }
 
-void ControlStore::notify(std::string_view name, Prop prop) {
-    if (!observer_ && extraObservers_.empty()) {
-        return;
-    }
-    const std::string key(name);
+void ControlStore::notify(const std::string& key, Prop prop) {
     if (observer_) {
         observer_(key, prop);
     }
@@ -98,12 +98,13 @@ const std::string& ControlStore::text(std::string_view name) const {
 }
 
 void ControlStore::setText(std::string_view name, std::string text) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.text == text) {
         return;
     }
     c.text = std::move(text);
-    notify(name, Prop::Text);
+    ++textRevision_;
+    notify(key, Prop::Text);
 }
 
 bool ControlStore::enabled(std::string_view name) const {
@@ -112,10 +113,10 @@ bool ControlStore::enabled(std::string_view name) const {
 
 void ControlStore::setEnabled(std::string_view name, bool enabled) {
     auto apply = [&](std::string_view n) {
-        auto& c = mut(n);
+        auto& [key, c] = entry(n);
         if (c.enabled != enabled) {
             c.enabled = enabled;
-            notify(n, Prop::Enabled);
+            notify(key, Prop::Enabled);
         }
     };
     apply(name);
@@ -135,10 +136,10 @@ bool ControlStore::visible(std::string_view name) const {
 }
 
 void ControlStore::setVisible(std::string_view name, bool visible) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.visible != visible) {
         c.visible = visible;
-        notify(name, Prop::Visible);
+        notify(key, Prop::Visible);
     }
 }
 
@@ -149,18 +150,18 @@ void ControlStore::setVisible(std::initializer_list<std::string_view> names, boo
 }
 
 void ControlStore::setTextColor(std::string_view name, Rgb color) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.textColor != color) {
         c.textColor = color;
-        notify(name, Prop::TextColor);
+        notify(key, Prop::TextColor);
     }
 }
 
 void ControlStore::setColor(std::string_view name, Rgb color) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.color != color) {
         c.color = color;
-        notify(name, Prop::Color);
+        notify(key, Prop::Color);
     }
 }
 
@@ -169,46 +170,48 @@ int ControlStore::tag(std::string_view name) const {
 }
 
 void ControlStore::setTag(std::string_view name, int tag) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.tag != tag) {
         c.tag = tag;
-        notify(name, Prop::Tag);
+        notify(key, Prop::Tag);
     }
 }
 
 void ControlStore::setItems(std::string_view name, std::vector<std::string> items) {
-    mut(name).items = std::move(items);
-    notify(name, Prop::Items);
+    auto& [key, c] = entry(name);
+    c.items = std::move(items);
+    notify(key, Prop::Items);
 }
 
 void ControlStore::setMin(std::string_view name, int min) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     c.min = min;
     // A bar whose minimum passes its maximum takes the range as given rather than
     // refusing it; the position is shown clamped.
-    notify(name, Prop::Range);
+    notify(key, Prop::Range);
 }
 
 void ControlStore::setMax(std::string_view name, int max) {
-    mut(name).max = max;
-    notify(name, Prop::Range);
+    auto& [key, c] = entry(name);
+    c.max = max;
+    notify(key, Prop::Range);
 }
 
 void ControlStore::setRange(std::string_view name, int min, int max) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     c.min = min;
     c.max = max;
-    notify(name, Prop::Range);
+    notify(key, Prop::Range);
 }
 
 void ControlStore::setPosition(std::string_view name, int position) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     const int lo = std::min(c.min, c.max);
     const int hi = std::max(c.min, c.max);
     const int clamped = std::clamp(position, lo, hi);
     if (c.position != clamped) {
         c.position = clamped;
-        notify(name, Prop::Position);
+        notify(key, Prop::Position);
     }
 }
 
@@ -217,17 +220,17 @@ int ControlStore::position(std::string_view name) const {
 }
 
 void ControlStore::setTabVisible(std::string_view name, bool visible) {
-    auto& c = mut(name);
+    auto& [key, c] = entry(name);
     if (c.tabVisible != visible) {
         c.tabVisible = visible;
-        notify(name, Prop::TabVisible);
+        notify(key, Prop::TabVisible);
     }
 }
 
 void ControlStore::focus(std::string_view name) {
-    (void)get(name);
-    focused_ = std::string(name);
-    notify(name, Prop::Focus);
+    const auto& key = entry(name).first;
+    focused_ = key;
+    notify(key, Prop::Focus);
 }
 
 } // namespace orvel

@@ -97,6 +97,8 @@ public:
 
     [[nodiscard]] const std::string& text(std::string_view name) const;
     void setText(std::string_view name, std::string text);
+    // Counts the texts changed so far: equal counts mean no text changed between.
+    [[nodiscard]] std::uint64_t textRevision() const { return textRevision_; }
     [[nodiscard]] const std::string& caption(std::string_view name) const { return text(name); }
     void setCaption(std::string_view name, std::string text) { setText(name, std::move(text)); }
 
@@ -144,10 +146,21 @@ public:
     [[nodiscard]] static std::string_view partnerOf(std::string_view name);
 
 private:
-    ControlState& mut(std::string_view name);
-    void notify(std::string_view name, Prop prop);
+    using Entry = std::pair<const std::string, ControlState>;
+    Entry& entry(std::string_view name);
+    // Tells the observers, with the store's own key: no name is copied per change.
+    void notify(const std::string& key, Prop prop);
 
-    std::unordered_map<std::string, ControlState> controls_;
+    // Looked up by string_view without building a key string: the core asks for
+    // controls by name many times per event.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+    std::unordered_map<std::string, ControlState, NameHash, std::equal_to<>> controls_;
+    std::uint64_t textRevision_ = 0;
     std::vector<std::string> order_;
     std::string focused_;
     Observer observer_;

@@ -102,6 +102,7 @@ void UndoHistory::rebase() {
         last_[i] = current(i);
     }
     lastTps_ = {tpsClosed_, tpsOpen_};
+    seenRevision_ = store_.textRevision();
     typing_.clear();
 }
 
@@ -114,6 +115,7 @@ void UndoHistory::typing(std::string_view control) {
 void UndoHistory::accept(std::string_view control) {
     if (auto it = typing_.find(control); it != typing_.end()) {
         typing_.erase(it);
+        acceptedSinceScan_ = true; // its text may have changed before the last scan
     }
 }
 
@@ -124,7 +126,15 @@ void UndoHistory::name(std::string text) {
 }
 
 void UndoHistory::commit() {
-    // Runs after every event: the common case, nothing changed, only compares.
+    // Runs after every event: the common case, no text and no TPS number changed,
+    // costs two comparisons.
+    if (!acceptedSinceScan_ && store_.textRevision() == seenRevision_ &&
+        lastTps_[0] == tpsClosed_ && lastTps_[1] == tpsOpen_) {
+        name_.clear();
+        return;
+    }
+    seenRevision_ = store_.textRevision();
+    acceptedSinceScan_ = false;
     std::vector<Change> changes;
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < last_.size(); ++i) {

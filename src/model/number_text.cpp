@@ -3,11 +3,11 @@
 #include "core/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <system_error>
-#include <vector>
 
 namespace orvel::numtext {
 
@@ -136,14 +136,20 @@ Rounded roundDecimal(double value, int decimals) {
     return r;
 }
 
-// Up to three sections; anything after a third ';' is ignored.
-std::vector<std::string_view> splitSections(std::string_view pattern) {
-    std::vector<std::string_view> sections;
+// Up to three sections; anything after a third ';' is ignored. Views into the
+// pattern, without an allocation: every number the window shows comes through here.
+struct Sections {
+    std::array<std::string_view, 3> part;
+    std::size_t count = 0;
+};
+
+Sections splitSections(std::string_view pattern) {
+    Sections sections;
     std::size_t start = 0;
-    while (sections.size() < 3) {
+    while (sections.count < sections.part.size()) {
         const auto semi = pattern.find(';', start);
-        sections.push_back(
-            pattern.substr(start, semi == std::string_view::npos ? semi : semi - start));
+        sections.part[sections.count++] =
+            pattern.substr(start, semi == std::string_view::npos ? semi : semi - start);
         if (semi == std::string_view::npos) {
             break;
         }
@@ -361,22 +367,41 @@ std::string formatPattern(double value, std::string_view pattern) {
     if (pattern.empty()) {
         return formatGeneral(value);
     }
-    const auto sections = splitSections(pattern);
+    const auto [sections, count] = splitSections(pattern);
     const bool negative = value < 0;
-    const bool hasNegativeSection = sections.size() >= 2 && !sections[1].empty();
+    const bool hasNegativeSection = count >= 2 && !sections[1].empty();
     std::string_view section = negative && hasNegativeSection ? sections[1] : sections[0];
     Rounded r = roundDecimal(value, decimalsOf(section));
     if (r.isZero()) {
         // Zero after rounding takes the zero section, or the first one when there
         // is none; a value that rounds away to zero carries no sign.
         std::string_view zeroSection = sections[0];
-        if (sections.size() == 3 && !sections[2].empty()) {
+        if (count == 3 && !sections[2].empty()) {
             zeroSection = sections[2];
         }
         return applySection(zeroSection, roundDecimal(0, decimalsOf(zeroSection)));
     }
     const std::string text = applySection(section, r);
     return negative && !hasNegativeSection ? "-" + text : text;
+}
+
+std::int32_t parseTenths(std::string_view text) {
+    // Up to 7 digits: ten times them stays far inside 32 bits and the double's
+    // product rounds back to the same whole number.
+    constexpr std::size_t kPlainDigits = 7;
+    auto digit = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    std::int32_t whole = 0;
+    std::size_t i = 0;
+    for (; i < kPlainDigits && digit(i); ++i) {
+        whole = whole * 10 + (text[i] - '0');
+    }
+    if (i > 0 && i == text.size()) {
+        return whole * 10;
+    }
+    if (i > 0 && text.size() == i + 2 && text[i] == ',' && digit(i + 1)) {
+        return whole * 10 + (text[i + 1] - '0');
+    }
+    return parseInteger(formatGeneral(parseDecimal(text) * 10));
 }
 
 std::string formatInteger(std::int64_t value) {

@@ -26,4 +26,10 @@ namespace orvel::numtext {
 
 [[nodiscard]] std::string formatInteger(std::int64_t value);
 
+// Ten times a decimal text as a whole number, exactly what
+// parseInteger(formatGeneral(parseDecimal(text) * 10)) gives or throws: 8,1 is 81
+// and 3,55 fails as "35,5". Digits with at most one decimal, the usual texts, are
+// read without going through a double.
+[[nodiscard]] std::int32_t parseTenths(std::string_view text);
+
 } // namespace orvel::numtext

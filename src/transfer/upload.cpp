@@ -29,12 +29,10 @@ public:
         }
     }
 
-    // One-decimal fields travel in tenths. The product goes through its text so
-    // that 8,1 x 10 is 81, and 3,55 fails as "35,5" is not a whole number.
+    // One-decimal fields travel in tenths; 3,55 fails as "35,5" is not whole.
     [[nodiscard]] int tenths(std::string_view key) const {
         try {
-            const double value = numtext::parseDecimal(controls_.text(key)) * 10;
-            return numtext::parseInteger(numtext::formatGeneral(value));
+            return numtext::parseTenths(controls_.text(key));
         } catch (const ConversionError&) {
             controls_.focus(key);
             throw;

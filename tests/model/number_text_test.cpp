@@ -50,6 +50,29 @@ TEST(NumberTextTest, IntegerTextsThatFailNameTheTextInTheMessage) {
     }
 }
 
+TEST(NumberTextTest, TenthsAgreeWithTheRouteThroughADouble) {
+    const char* texts[] = {"8,1",      "0",         "0,0",   "25,5", "255",   "1234567,8",
+                           "12345678", "9999999,9", " 3,5",  "-1,5", "3,55",  "3,",
+                           ",5",       "",          "2,5E1", "07,0", "1e308", "abc"};
+    for (const char* text : texts) {
+        std::string longError;
+        std::int32_t longRoute = 0;
+        try {
+            longRoute = parseInteger(formatGeneral(parseDecimal(text) * 10));
+        } catch (const ConversionError& e) {
+            longError = e.what();
+        }
+        try {
+            EXPECT_EQ(parseTenths(text), longRoute) << text;
+            EXPECT_EQ(longError, "") << text;
+        } catch (const ConversionError& e) {
+            EXPECT_EQ(std::string(e.what()), longError) << text;
+        }
+    }
+    EXPECT_EQ(parseTenths("8,1"), 81);
+    EXPECT_EQ(parseTenths("1234567,8"), 12345678);
+}
+
 struct DecimalCase {
     const char* text;
     double value;
