@@ -94,7 +94,7 @@ public:
             initialTimers_.push_back({t->interval(), t->tag});
         }
         form.controls.setObserver([this](const std::string& name, Prop prop) {
-            changed_.push_back(&name); // the store's own key, which stays put
+            changed_.insert(&name); // the store's own key, which stays put
             if (onChange) {
                 onChange(name, prop);
             }
@@ -111,10 +111,8 @@ public:
         link.onWrite = nullptr;
         onChange = nullptr;
         form.close();
-        std::sort(changed_.begin(), changed_.end());
-        changed_.erase(std::unique(changed_.begin(), changed_.end()), changed_.end());
         restoring_.swap(changed_);
-        for (const std::string* name : restoring_) {
+        for (const std::string* name : restoring_.members()) {
             restore(*name);
         }
         restoring_.clear();
@@ -201,8 +199,44 @@ private:
     ControlStore initialControls_;
     FormState initialState_;
     std::vector<TimerSettings> initialTimers_;
-    std::vector<const std::string*> changed_; // controls changed since the last reset
-    std::vector<const std::string*> restoring_;
+    // The controls changed since the last reset: a set that allocates nothing
+    // after the first runs (a control changes many times in a run).
+    class NameSet {
+    public:
+        NameSet() : slots_(kSlots, nullptr) {}
+        void insert(const std::string* name) {
+            auto i = std::hash<const void*>{}(name) % kSlots;
+            while (slots_[i] != nullptr && slots_[i] != name) {
+                i = (i + 1) % kSlots;
+            }
+            if (slots_[i] == nullptr) {
+                slots_[i] = name;
+                members_.push_back(name);
+            }
+        }
+        [[nodiscard]] const std::vector<const std::string*>& members() const { return members_; }
+        void clear() {
+            for (const std::string* name : members_) {
+                auto i = std::hash<const void*>{}(name) % kSlots;
+                while (slots_[i] != name) {
+                    i = (i + 1) % kSlots;
+                }
+                slots_[i] = nullptr;
+            }
+            members_.clear();
+        }
+        void swap(NameSet& other) noexcept {
+            slots_.swap(other.slots_);
+            members_.swap(other.members_);
+        }
+
+    private:
+        static constexpr std::size_t kSlots = 4096; // well above the window's controls
+        std::vector<const std::string*> slots_;
+        std::vector<const std::string*> members_;
+    };
+    NameSet changed_;
+    NameSet restoring_;
 };
 
 // Puts the core back when a run ends, so that whatever the run allocated is freed

@@ -219,9 +219,10 @@ void applyFrame(Expected& f, int id, const std::array<std::uint8_t, 8>& d, bool&
 class ShadowStream {
 public:
     // Groups completed by these bytes: the frame, or nullopt for an unrecognised group.
-    std::vector<std::optional<frames::ModuleFrame>> feed(std::span<const std::uint8_t> bytes) {
+    void feed(std::span<const std::uint8_t> bytes,
+              std::vector<std::optional<frames::ModuleFrame>>& groups) {
         held_.insert(held_.end(), bytes.begin(), bytes.end());
-        std::vector<std::optional<frames::ModuleFrame>> groups;
+        groups.clear();
         while (held_.size() >= frames::kFrameSize) {
             std::array<std::uint8_t, frames::kFrameSize> group{};
             std::copy_n(held_.begin(), frames::kFrameSize, group.begin());
@@ -238,7 +239,6 @@ public:
             held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(drop));
             groups.push_back(frame);
         }
-        return groups;
     }
     [[nodiscard]] std::size_t size() const { return held_.size(); }
     // Opening the port empties the pending bytes.
@@ -305,6 +305,7 @@ void run(const std::uint8_t* data, std::size_t size) {
         }
     };
     ShadowStream shadow;
+    static std::vector<std::optional<frames::ModuleFrame>> groups; // kept: no allocation per run
     int tpsClosed = form.state.tpsClosedValue;
     int tpsOpen = form.state.tpsOpenValue;
     // The calibration takes the end points from scanner frames as well.
@@ -318,8 +319,10 @@ void run(const std::uint8_t* data, std::size_t size) {
 
         // A closed port delivers nothing.
         const bool portOpen = core.link.isOpen();
-        const auto groups =
-            portOpen ? shadow.feed(chunk) : std::vector<std::optional<frames::ModuleFrame>>{};
+        groups.clear();
+        if (portOpen) {
+            shadow.feed(chunk, groups);
+        }
         for (const auto& frame : groups) {
             if (frame && frames::isConfigurationId(frame->id)) {
                 bool layout = false;

@@ -103,7 +103,9 @@ void ControlStore::setText(std::string_view name, std::string text) {
         return;
     }
     c.text = std::move(text);
-    ++textRevision_;
+    if (c.textWatched) {
+        ++watchedTextRevision_;
+    }
     notify(key, Prop::Text);
 }
 

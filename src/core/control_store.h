@@ -80,8 +80,9 @@ struct ControlState {
     int min = 0;
     int max = 100;
     int position = 0;
-    bool tabVisible = true; // TabSheet only
-    int maxLength = 0;      // typing limit, 0 = none
+    bool tabVisible = true;   // TabSheet only
+    int maxLength = 0;        // typing limit, 0 = none
+    bool textWatched = false; // text changes count in the store's watched revision
 };
 
 // The window is the store: every value of the configuration lives as the text
@@ -97,8 +98,10 @@ public:
 
     [[nodiscard]] const std::string& text(std::string_view name) const;
     void setText(std::string_view name, std::string text);
-    // Counts the texts changed so far: equal counts mean no text changed between.
-    [[nodiscard]] std::uint64_t textRevision() const { return textRevision_; }
+    // Counts the changes to the texts of watched controls: equal counts mean none
+    // of them changed in between.
+    void watchText(std::string_view name) { entry(name).second.textWatched = true; }
+    [[nodiscard]] std::uint64_t watchedTextRevision() const { return watchedTextRevision_; }
     [[nodiscard]] const std::string& caption(std::string_view name) const { return text(name); }
     void setCaption(std::string_view name, std::string text) { setText(name, std::move(text)); }
 
@@ -151,16 +154,35 @@ private:
     // Tells the observers, with the store's own key: no name is copied per change.
     void notify(const std::string& key, Prop prop);
 
-    // Looked up by string_view without building a key string: the core asks for
-    // controls by name many times per event.
+    // The core asks for controls by name many times per event: names are looked up
+    // as string_views, hashed and compared inline (they are a few letters long),
+    // without building a key string or calling into the C library.
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view name) const noexcept {
-            return std::hash<std::string_view>{}(name);
+            std::size_t h = 14695981039346656037ULL; // FNV-1a
+            for (const char c : name) {
+                h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+            }
+            return h;
         }
     };
-    std::unordered_map<std::string, ControlState, NameHash, std::equal_to<>> controls_;
-    std::uint64_t textRevision_ = 0;
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept {
+            if (a.size() != b.size()) {
+                return false;
+            }
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                if (a[i] != b[i]) {
+                    return false;
+                }
+            }
+            return true;
+        }
+    };
+    std::unordered_map<std::string, ControlState, NameHash, NameEqual> controls_;
+    std::uint64_t watchedTextRevision_ = 0;
     std::vector<std::string> order_;
     std::string focused_;
     Observer observer_;

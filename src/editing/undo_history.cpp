@@ -92,17 +92,20 @@ void UndoHistory::apply(const std::vector<Change>& changes, bool forward) {
 
 void UndoHistory::rebase() {
     // The store keeps each control's text in one place for the control's life, so
-    // the texts are compared where they live, without a look-up per event.
-    fields_.clear();
-    for (const auto& p : config::fileOrder()) {
-        fields_.push_back(&store_.text(p.key));
+    // the texts are compared where they live, without a look-up per event, and
+    // only when the store says one of them changed.
+    if (fields_.empty()) {
+        for (const auto& p : config::fileOrder()) {
+            fields_.push_back(&store_.text(p.key));
+            store_.watchText(p.key);
+        }
     }
     last_.resize(config::kValueCount);
     for (std::size_t i = 0; i < last_.size(); ++i) {
         last_[i] = current(i);
     }
     lastTps_ = {tpsClosed_, tpsOpen_};
-    seenRevision_ = store_.textRevision();
+    seenRevision_ = store_.watchedTextRevision();
     typing_.clear();
 }
 
@@ -126,14 +129,14 @@ void UndoHistory::name(std::string text) {
 }
 
 void UndoHistory::commit() {
-    // Runs after every event: the common case, no text and no TPS number changed,
-    // costs two comparisons.
-    if (!acceptedSinceScan_ && store_.textRevision() == seenRevision_ &&
+    // Runs after every event: the common case, no field and no TPS number changed,
+    // costs three comparisons.
+    if (!acceptedSinceScan_ && store_.watchedTextRevision() == seenRevision_ &&
         lastTps_[0] == tpsClosed_ && lastTps_[1] == tpsOpen_) {
         name_.clear();
         return;
     }
-    seenRevision_ = store_.textRevision();
+    seenRevision_ = store_.watchedTextRevision();
     acceptedSinceScan_ = false;
     std::vector<Change> changes;
     const auto& order = config::fileOrder();

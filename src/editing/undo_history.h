@@ -74,7 +74,7 @@ private:
     std::vector<const std::string*> fields_; // the store's texts, in map-file order
     std::vector<std::string> last_;          // the configuration after the last step
     std::array<int, 2> lastTps_{};
-    std::uint64_t seenRevision_ = 0; // the store's text revision at the last comparison
+    std::uint64_t seenRevision_ = 0; // the store's watched revision at the last comparison
     bool acceptedSinceScan_ = false;
     std::set<std::string, std::less<>> typing_;
     std::string name_;

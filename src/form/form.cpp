@@ -280,7 +280,8 @@ void Form::received(std::span<const std::uint8_t> bytes) {
     if (quiet) {
         ++dispatchDepth_;
     }
-    dispatch([this, bytes] { receiver.ComPort1RxChar(bytes); });
+    // By reference: two pointers fit in the std::function without an allocation.
+    dispatch([this, &bytes] { receiver.ComPort1RxChar(bytes); });
     if (quiet) {
         --dispatchDepth_;
     }

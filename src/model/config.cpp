@@ -36,6 +36,18 @@ constexpr std::array<ChoiceItem, 2> kTpsMap{{{"TPS", 5}, {"MAP", 10}}};
 constexpr std::array<ChoiceItem, 3> kSondaAtiva{
     {{"Ativada", 5}, {"Desativada", 10}, {"Des em Marcha Lenta", 15}}};
 
+// Built by appending: GCC 12 at -O3 flags the operator+ form with a false -Wrestrict.
+std::array<std::string, kMapCells> cellKeys(std::string_view suffix) {
+    std::array<std::string, kMapCells> keys;
+    for (int n = 0; n < kMapCells; ++n) {
+        auto& key = keys[static_cast<std::size_t>(n)];
+        key = "e";
+        key += std::to_string(n);
+        key += suffix;
+    }
+    return keys;
+}
+
 struct Tables {
     std::deque<std::string> keys; // owns the generated key texts
     std::vector<Parameter> order;
@@ -57,10 +69,10 @@ struct Tables {
         add("eLigaCutOff", Kind::Integer, "1500", 4);
         add("eDeslCutOff", Kind::Integer, "2200", 4);
         for (int n = 0; n < kMapCells; ++n) {
-            add(own(ignitionKey(n)), Kind::Integer, kIgnitionDefaults[n], 2);
+            add(ignitionKey(n), Kind::Integer, kIgnitionDefaults[n], 2);
         }
         for (int n = 0; n < kMapCells; ++n) {
-            add(own(injectionKey(n)), Kind::OneDecimal, kInjectionDefaults[n], 4);
+            add(injectionKey(n), Kind::OneDecimal, kInjectionDefaults[n], 4);
         }
         add("cbSondaTipo", Kind::Choice, "Normal", 0);
         add("eSondaLenta", Kind::Integer, "550", 3);
@@ -104,16 +116,14 @@ const Tables& tables() {
 
 } // namespace
 
-// Built by appending: GCC 12 at -O3 flags the operator+ form with a false -Wrestrict.
-std::string ignitionKey(int cell) {
-    std::string key = "e";
-    key += std::to_string(cell);
-    return key;
+// Spelled once: uploads, downloads and the scanner name cells many times a second.
+const std::string& ignitionKey(int cell) {
+    static const auto keys = cellKeys("");
+    return keys.at(static_cast<std::size_t>(cell));
 }
-std::string injectionKey(int cell) {
-    std::string key = ignitionKey(cell);
-    key += 'i';
-    return key;
+const std::string& injectionKey(int cell) {
+    static const auto keys = cellKeys("i");
+    return keys.at(static_cast<std::size_t>(cell));
 }
 
 std::string correctionKey(std::string_view row, int column) {

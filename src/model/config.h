@@ -27,8 +27,9 @@ inline constexpr std::array<int, kMapRows> kRowRpm{500,  900,  1800, 2700, 3600,
                                                    4500, 5400, 6300, 7200};
 inline constexpr std::array<int, 8> kTemperatures{0, 15, 30, 45, 60, 75, 90, 105};
 
-[[nodiscard]] std::string ignitionKey(int cell);  // "e<n>"
-[[nodiscard]] std::string injectionKey(int cell); // "e<n>i"
+// Cells 0..71; another number throws std::out_of_range.
+[[nodiscard]] const std::string& ignitionKey(int cell);  // "e<n>"
+[[nodiscard]] const std::string& injectionKey(int cell); // "e<n>i"
 
 // The 197 field values in map-file order (positions 1..197); the TPS numbers follow.
 [[nodiscard]] const std::vector<Parameter>& fileOrder();
