@@ -10,17 +10,17 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Checks a configuration packet against the texts it was built from: every byte
 // that comes from a field must be that field's number, never its lowest 8 bits.
 namespace orvel::fuzz {
 
 // The field's whole number divided as the packet divides it; must fit its byte.
-inline void requireIntegerByte(const Form& form, std::string_view key, int divisor,
-                               std::uint8_t byte) {
+inline void requireIntegerByte(const std::string& text, int divisor, std::uint8_t byte) {
     long long value = 0;
     try {
-        value = numtext::parseInteger(form.controls.text(key)) / divisor;
+        value = numtext::parseInteger(text) / divisor;
     } catch (const ConversionError&) {
         violated("a packet was built from a text that is not a whole number");
     }
@@ -29,10 +29,10 @@ inline void requireIntegerByte(const Form& form, std::string_view key, int divis
 }
 
 // A one-decimal field in tenths: only whole tenths may travel.
-inline void requireTenthsByte(const Form& form, std::string_view key, std::uint8_t byte) {
+inline void requireTenthsByte(const std::string& text, std::uint8_t byte) {
     double tenths = 0;
     try {
-        tenths = numtext::parseDecimal(form.controls.text(key)) * 10;
+        tenths = numtext::parseDecimal(text) * 10;
     } catch (const ConversionError&) {
         violated("a packet was built from a text that is not a number");
     }
@@ -47,42 +47,62 @@ inline void requireProgramByte(int value, std::uint8_t byte) {
     require(value == byte, "a packet byte differs from the program value");
 }
 
+// The map cells' texts, looked up once: the store keeps each text in one place.
+struct CellTexts {
+    explicit CellTexts(const Form& form) {
+        for (int n = 0; n < config::kMapCells; ++n) {
+            ignition.push_back(&form.controls.text(config::ignitionKey(n)));
+            injection.push_back(&form.controls.text(config::injectionKey(n)));
+        }
+    }
+    std::vector<const std::string*> ignition;
+    std::vector<const std::string*> injection;
+};
+
+// The one core of the process (see Core) is the only form checked.
 inline void checkPacket(const Form& form, const frames::ConfigPacket& packet) {
+    static const CellTexts cells(form);
     const int k = packet.number;
     const auto& d = packet.payload;
     const auto& s = form.state;
+    const auto field = [&form](std::string_view key) -> const std::string& {
+        return form.controls.text(key);
+    };
+    const auto cell = [](int packetRow, int i) {
+        return static_cast<std::size_t>(8 * packetRow + i);
+    };
     require(k >= frames::kFirstPacket && k <= frames::kLastPacket, "packet number out of 1..32");
     if (k <= 9) {
         for (int i = 0; i < 8; ++i) {
-            requireIntegerByte(form, config::ignitionKey(8 * (k - 1) + i), 1, d[i]);
+            requireIntegerByte(*cells.ignition[cell(k - 1, i)], 1, d[i]);
         }
     } else if (k <= 18) {
         for (int i = 0; i < 8; ++i) {
-            requireTenthsByte(form, config::injectionKey(8 * (k - 10) + i), d[i]);
+            requireTenthsByte(*cells.injection[cell(k - 10, i)], d[i]);
         }
     } else if (k == 29) {
-        requireIntegerByte(form, "eSondaLenta", 10, d[2]);
-        requireIntegerByte(form, "eSondaParcial", 10, d[3]);
-        requireIntegerByte(form, "eSondaPlena", 10, d[4]);
-        requireIntegerByte(form, "eSondaTemp", 1, d[7]);
+        requireIntegerByte(field("eSondaLenta"), 10, d[2]);
+        requireIntegerByte(field("eSondaParcial"), 10, d[3]);
+        requireIntegerByte(field("eSondaPlena"), 10, d[4]);
+        requireIntegerByte(field("eSondaTemp"), 1, d[7]);
     } else if (k == 30) {
-        requireTenthsByte(form, "eBasico", d[2]);
-        requireIntegerByte(form, "eGanho", 1, d[3]);
-        requireIntegerByte(form, "eDecremento", 1, d[4]);
-        requireIntegerByte(form, "eLimiteRpm", 100, d[7]);
+        requireTenthsByte(field("eBasico"), d[2]);
+        requireIntegerByte(field("eGanho"), 1, d[3]);
+        requireIntegerByte(field("eDecremento"), 1, d[4]);
+        requireIntegerByte(field("eLimiteRpm"), 100, d[7]);
     } else if (k == 31) {
-        requireIntegerByte(form, "eAvancoPartida", 1, d[1]);
+        requireIntegerByte(field("eAvancoPartida"), 1, d[1]);
         require(d[2] == 1 && d[3] == 1 && d[4] == 1, "packet 31 lost its constant bytes");
         requireProgramByte(s.tpsClosedValue, d[5]);
         requireProgramByte(s.tpsOpenValue, d[6]);
     } else if (k == 32) {
-        requireIntegerByte(form, "eDeslCutOff", 100, d[0]);
-        requireIntegerByte(form, "eLigaCutOff", 100, d[1]);
-        requireIntegerByte(form, "eLigaEletro", 1, d[2]);
-        requireIntegerByte(form, "eDesligaEletro", 1, d[3]);
-        requireIntegerByte(form, "ePercEletro", 1, d[5]);
-        requireTenthsByte(form, "emSAr", d[6]);
-        requireIntegerByte(form, "ePercentualAr", 1, d[7]);
+        requireIntegerByte(field("eDeslCutOff"), 100, d[0]);
+        requireIntegerByte(field("eLigaCutOff"), 100, d[1]);
+        requireIntegerByte(field("eLigaEletro"), 1, d[2]);
+        requireIntegerByte(field("eDesligaEletro"), 1, d[3]);
+        requireIntegerByte(field("ePercEletro"), 1, d[5]);
+        requireTenthsByte(field("emSAr"), d[6]);
+        requireIntegerByte(field("ePercentualAr"), 1, d[7]);
     }
 }
 

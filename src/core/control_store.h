@@ -159,7 +159,9 @@ private:
     // without building a key string or calling into the C library.
     struct NameHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view name) const noexcept {
+        // Not noexcept on purpose: the standard library then keeps each entry's
+        // hash, and a look-up does not hash every name along its bucket again.
+        std::size_t operator()(std::string_view name) const {
             std::size_t h = 14695981039346656037ULL; // FNV-1a
             for (const char c : name) {
                 h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
