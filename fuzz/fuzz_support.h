@@ -210,6 +210,7 @@ private:
                 i = (i + 1) % kSlots;
             }
             if (slots_[i] == nullptr) {
+                require(members_.size() < kSlots / 2, "more controls than the changed set holds");
                 slots_[i] = name;
                 members_.push_back(name);
             }
