@@ -138,17 +138,23 @@ void BM_Copy(benchmark::State& state) {
 }
 BENCHMARK(BM_Copy)->Unit(benchmark::kMicrosecond);
 
-// Undo and redo in turn of one step that changed all 72 cells; one of them per iteration.
-void BM_UndoOrRedoWholeMap(benchmark::State& state) {
-    auto& w = rig();
-    w.answer = QStringLiteral("9");
-    w.window->editing().setValue(MapKind::Injection);
+// One undo or redo per iteration, in turn; tells whether the next would be an undo.
+bool undoAndRedoInTurn(benchmark::State& state, Window& w) {
     bool undo = true;
     for (auto _ : state) {
         undo ? w.form().undo() : w.form().redo();
         undo = !undo;
         settle();
     }
+    return undo;
+}
+
+// Undo and redo in turn of one step that changed all 72 cells; one of them per iteration.
+void BM_UndoOrRedoWholeMap(benchmark::State& state) {
+    auto& w = rig();
+    w.answer = QStringLiteral("9");
+    w.window->editing().setValue(MapKind::Injection);
+    const bool undo = undoAndRedoInTurn(state, w);
     if (!undo) {
         w.form().redo();
     }
@@ -163,12 +169,7 @@ void BM_UndoOrRedoWithAFullHistory(benchmark::State& state) {
         w.answer = QString::number(i % 2 == 0 ? 7 : 8);
         w.window->editing().setValue(MapKind::Injection);
     }
-    bool undo = true;
-    for (auto _ : state) {
-        undo ? w.form().undo() : w.form().redo();
-        undo = !undo;
-        settle();
-    }
+    (void)undoAndRedoInTurn(state, w);
 }
 BENCHMARK(BM_UndoOrRedoWithAFullHistory)->Unit(benchmark::kMicrosecond);
 

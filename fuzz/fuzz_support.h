@@ -217,13 +217,7 @@ private:
         }
         [[nodiscard]] const std::vector<const std::string*>& members() const { return members_; }
         void clear() {
-            for (const std::string* name : members_) {
-                auto i = std::hash<const void*>{}(name) % kSlots;
-                while (slots_[i] != name) {
-                    i = (i + 1) % kSlots;
-                }
-                slots_[i] = nullptr;
-            }
+            std::fill(slots_.begin(), slots_.end(), nullptr);
             members_.clear();
         }
         void swap(NameSet& other) noexcept {
