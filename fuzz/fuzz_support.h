@@ -90,8 +90,9 @@ public:
         }
         initialControls_ = form.controls;
         initialState_ = form.state;
+        initialActivity_ = form.activity;
         for (const Timer* t : timers()) {
-            initialTimers_.push_back({t->interval(), t->tag});
+            initialTimers_.push_back(t->interval());
         }
         form.controls.setObserver([this](const std::string& name, Prop prop) {
             changed_.insert(&name); // the store's own key, which stays put
@@ -119,11 +120,11 @@ public:
         changed_.clear();
         form.controls.noteFocus(initialControls_.focused());
         form.state = initialState_;
+        form.activity = initialActivity_;
         const auto all = timers();
         for (std::size_t i = 0; i < all.size(); ++i) {
             all[i]->setEnabled(false);
-            all[i]->setInterval(initialTimers_[i].interval);
-            all[i]->tag = initialTimers_[i].tag;
+            all[i]->setInterval(initialTimers_[i]);
         }
         dialogs = AcceptingDialogs{};
         link.writes = 0;
@@ -148,11 +149,6 @@ public:
     Form form;
 
 private:
-    struct TimerSettings {
-        int interval = 0;
-        int tag = 0;
-    };
-
     [[nodiscard]] std::array<Timer*, 4> timers() const {
         return {form.timer1.get(), form.timer2.get(), form.timerTps.get(),
                 form.downloadTimeout.get()};
@@ -198,7 +194,8 @@ private:
     std::vector<const std::string*> fieldTexts_;
     ControlStore initialControls_;
     FormState initialState_;
-    std::vector<TimerSettings> initialTimers_;
+    Activity initialActivity_;
+    std::vector<int> initialTimers_; // intervals
     // The controls changed since the last reset: a set that allocates nothing
     // after the first runs (a control changes many times in a run).
     class NameSet {

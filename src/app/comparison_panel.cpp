@@ -138,7 +138,7 @@ void ComparisonPanel::recompute() {
     auto found = compare::differences(
         mapfile::collect(store_, state.tpsClosedValue, state.tpsOpenValue), fileValues_);
     // Percent is not what the file holds: the injection map compares again in mS.
-    const bool injectionInPercent = state.injectionMapInPercent;
+    const bool injectionInPercent = window_.form().activity.percent();
     if (injectionInPercent) {
         std::erase_if(found, [](const compare::Difference& d) {
             return d.position >= compare::kInjectionFirst && compare::isMapCell(d.position);

@@ -284,15 +284,26 @@ void CorrectionWindow::showProposal() {
 
 QString CorrectionWindow::refusalToApply() const {
     const Form& form = window_.form();
-    if (form.state.injectionMapInPercent) {
+    const Activity& a = form.activity;
+    if (a.percent()) {
         return QStringLiteral("O mapa de injeção está em %: volte para ms para aplicar.");
     }
-    // Transfers, the scanner, replay and the map-alteration mode all take
-    // "Carregar" away: the map is not the user's to change then.
-    if (form.state.scannerActive || form.replay.active() || !form.controls.enabled("btnCarregar") ||
-        !form.controls.visible("btnCarregar")) {
-        return QStringLiteral("Não é possível aplicar agora: o scanner, uma transferência, uma "
-                              "reprodução ou a alteração de mapas está em andamento.");
+    // While these run the map is not the user's to change.
+    if (a.scanning()) {
+        return QStringLiteral("Não é possível aplicar agora: desative o scanner.");
+    }
+    if (a.receiving() || a.uploading()) {
+        return QStringLiteral("Não é possível aplicar agora: aguarde o fim da transferência.");
+    }
+    if (a.tps() != Activity::Tps::None) {
+        return QStringLiteral(
+            "Não é possível aplicar agora: aguarde o fim da configuração do TPS.");
+    }
+    if (a.replay()) {
+        return QStringLiteral("Não é possível aplicar agora: encerre a reprodução.");
+    }
+    if (a.alteration()) {
+        return QStringLiteral("Não é possível aplicar agora: volte da alteração de mapas.");
     }
     return {};
 }

@@ -99,7 +99,7 @@ const editing::CellRule& MapEditing::ruleOf(MapKind map) const {
     if (map == MapKind::Ignition) {
         return editing::kIgnitionRule;
     }
-    return window_.form().state.injectionMapInPercent ? editing::kInjectionPercentRule
+    return window_.form().activity.percent() ? editing::kInjectionPercentRule
                                                       : editing::kInjectionMsRule;
 }
 

@@ -24,7 +24,8 @@ void showMap(MainWindow& window, MapKind map) {
     const QString name = MapViewWindow::objectNameFor(viewed(map));
     auto* view = window.findChild<MapViewWindow*>(name, Qt::FindDirectChildrenOnly);
     if (view == nullptr) {
-        view = new MapViewWindow(window.form().controls, window.form().state, viewed(map), &window);
+        view = new MapViewWindow(window.form().controls, window.form().state,
+                                 window.form().activity, viewed(map), &window);
     }
     view->show();
     view->raise();
@@ -56,7 +57,7 @@ std::string readMapFile(const std::string& name) {
 void compareWithFile(MainWindow& window) {
     Form& form = window.form();
     form.dispatch([&] {
-        if (form.state.injectionMapInPercent) {
+        if (form.activity.percent()) {
             form.dialogs.message("O mapa de injeção está em %. Volte para mS antes de comparar "
                                  "com um arquivo.");
             return;

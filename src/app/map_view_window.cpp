@@ -92,9 +92,9 @@ QString MapViewWindow::objectNameFor(mapview::Map map) {
                                          : QStringLiteral("mapViewInjection");
 }
 
-MapViewWindow::MapViewWindow(ControlStore& store, const FormState& state, mapview::Map map,
-                             QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), state_(state), map_(map) {
+MapViewWindow::MapViewWindow(ControlStore& store, const FormState& state, const Activity& activity,
+                             mapview::Map map, QWidget* parent)
+    : QWidget(parent, Qt::Window), store_(store), state_(state), activity_(activity), map_(map) {
     setObjectName(objectNameFor(map));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title());
@@ -138,8 +138,8 @@ QString MapViewWindow::title() const {
     if (map_ == mapview::Map::Ignition) {
         return QStringLiteral("Mapa de ignição (graus)");
     }
-    return state_.injectionMapInPercent ? QStringLiteral("Mapa de injeção (% de abertura)")
-                                        : QStringLiteral("Mapa de injeção (Ti mS)");
+    return activity_.percent() ? QStringLiteral("Mapa de injeção (% de abertura)")
+                               : QStringLiteral("Mapa de injeção (Ti mS)");
 }
 
 void MapViewWindow::build3d(QWidget* holder) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "activity/activity.h"
 #include "core/control_store.h"
 #include "editing/map_heat.h"
 #include "form/form_state.h"
@@ -33,7 +34,8 @@ void fillSurface(QSurfaceDataProxy& proxy, const mapview::Cells& cells);
 class MapViewWindow : public QWidget {
     Q_OBJECT
 public:
-    MapViewWindow(ControlStore& store, const FormState& state, mapview::Map map, QWidget* parent);
+    MapViewWindow(ControlStore& store, const FormState& state, const Activity& activity,
+                  mapview::Map map, QWidget* parent);
     ~MapViewWindow() override;
     MapViewWindow(const MapViewWindow&) = delete;
     MapViewWindow& operator=(const MapViewWindow&) = delete;
@@ -54,6 +56,7 @@ private:
 
     ControlStore& store_;
     const FormState& state_;
+    const Activity& activity_;
     mapview::Map map_;
     ControlStore::ObserverId observer_ = 0;
     QTimer pending_;

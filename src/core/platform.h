@@ -48,7 +48,6 @@ public:
     virtual void setEnabled(bool enabled) = 0;
     [[nodiscard]] virtual bool enabled() const = 0;
 
-    int tag = 0;                   // TimerTPS uses it as the calibration flag
     std::function<void()> onTimer; // set by the core; runs at the event boundary
 };
 

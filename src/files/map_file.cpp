@@ -1,8 +1,10 @@
 #include "files/map_file.h"
 
+#include "core/control_store.h"
 #include "core/errors.h"
+#include "core/platform.h"
 #include "files/field_caption.h"
-#include "form/form.h"
+#include "form/form_state.h"
 #include "model/config.h"
 #include "model/number_text.h"
 
@@ -290,21 +292,19 @@ FileDialogOptions MapFileHandler::dialogOptions(const char* name,
 }
 
 void MapFileHandler::btnSalvarClick() {
-    const auto name = form_.dialogs.saveFileName(dialogOptions("sdSalvar", lastSaveName_));
+    const auto name = dialogs_.saveFileName(dialogOptions("sdSalvar", lastSaveName_));
     if (!name) {
         return;
     }
     lastSaveName_ = *name;
 
-    const auto values =
-        mapfile::collect(form_.controls, form_.state.tpsClosedValue, form_.state.tpsOpenValue);
+    const auto values = mapfile::collect(controls_, state_.tpsClosedValue, state_.tpsOpenValue);
     // A text that would not load back as itself is refused before the file is touched.
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (const auto bad = codec_.unwritableCharacter(values[i]); !bad.empty()) {
-            form_.dialogs.message(
-                unwritableMessage(fieldCaption(form_.controls, order[i].key), bad));
-            form_.controls.focus(order[i].key);
+            dialogs_.message(unwritableMessage(fieldCaption(controls_, order[i].key), bad));
+            controls_.focus(order[i].key);
             return;
         }
     }
@@ -337,7 +337,7 @@ void MapFileHandler::btnSalvarClick() {
 }
 
 void MapFileHandler::btnCarregarClick() {
-    const auto name = form_.dialogs.openFileName(dialogOptions("odCarregar", lastOpenName_));
+    const auto name = dialogs_.openFileName(dialogOptions("odCarregar", lastOpenName_));
     if (!name) {
         return;
     }
@@ -357,10 +357,10 @@ void MapFileHandler::load(std::string_view fileBytes) {
     const int tpsOpen = numtext::parseInteger(slot(order.size() + 2));
 
     for (std::size_t i = 0; i < order.size(); ++i) {
-        form_.controls.setText(order[i].key, slot(i + 1));
+        controls_.setText(order[i].key, slot(i + 1));
     }
-    form_.state.tpsClosedValue = tpsClosed;
-    form_.state.tpsOpenValue = tpsOpen;
+    state_.tpsClosedValue = tpsClosed;
+    state_.tpsOpenValue = tpsOpen;
 }
 
 } // namespace orvel

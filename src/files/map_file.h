@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform.h"
+
 #include <array>
 #include <memory>
 #include <optional>
@@ -9,7 +11,8 @@
 
 namespace orvel {
 
-class Form;
+struct FormState;
+class Dialogs;
 class ControlStore;
 struct FileDialogOptions;
 
@@ -62,7 +65,8 @@ private:
 // "Salvar" and "Carregar".
 class MapFileHandler {
 public:
-    explicit MapFileHandler(Form& form) : form_(form) {}
+    MapFileHandler(ControlStore& controls, FormState& state, Dialogs& dialogs)
+        : controls_(controls), state_(state), dialogs_(dialogs) {}
     void btnSalvarClick();
     void btnCarregarClick();
     // Fills the window from a map file's bytes: all 199 values, or nothing at all
@@ -75,7 +79,9 @@ private:
     [[nodiscard]] FileDialogOptions dialogOptions(const char* name,
                                                   const std::string& lastName) const;
 
-    Form& form_;
+    ControlStore& controls_;
+    FormState& state_; // the TPS end points
+    Dialogs& dialogs_;
     mapfile::Codec codec_;
     // Each dialog offers the file last chosen with it during the run.
     std::string lastSaveName_;

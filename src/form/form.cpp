@@ -1,6 +1,8 @@
 #include "form/form.h"
 
+#include "activity/control_states.h"
 #include "core/errors.h"
+#include "model/config.h"
 #include "model/form_definition.h"
 
 namespace orvel {
@@ -41,22 +43,75 @@ constexpr std::string_view kPickedStep = "Escolha na lista";
 } // namespace
 
 Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs& dialogs_)
-    : link(link_), prober(prober_), dialogs(dialogs_), timer1(timers.createTimer("Timer1")),
+    : link(link_), prober(prober_), dialogs(dialogs_),
+      boxes(dialogs_, [this] { refreshControlStates(); }), timer1(timers.createTimer("Timer1")),
       timer2(timers.createTimer("Timer2")), timerTps(timers.createTimer("TimerTPS")),
       downloadTimeout(timers.createTimer("DownloadTimeout")),
-      recorderCheck(timers.createTimer("RecorderCheck")), port(*this), receiver(*this),
-      download(*this), upload(*this), scanner(*this), rules(*this), alteration(*this), units(*this),
-      tps(*this), calibrator(*this), files(*this),
+      recorderCheck(timers.createTimer("RecorderCheck")),
+      port(controls, link_, prober_, activity,
+           {.opened = [this] { receiver.reset(); },
+            .beforeClose =
+                [this] {
+                    // A scanner switched off still owes the module its stop command.
+                    try {
+                        scanner.finishStopping();
+                    } catch (const PortError&) {
+                        // The port is going away in any case; its failure notice follows.
+                    }
+                },
+            .lost =
+                [this] {
+                    scanner.portClosed();
+                    upload.abort();
+                    download.abandon();
+                },
+            .closed =
+                [this](bool lost) {
+                    scanner.portClosed();
+                    upload.abort();
+                    download.abandon();
+                    tps.portClosed(lost);
+                }}),
+      receiver(controls,
+               {.dispatch = [this](const std::function<void()>& h) { dispatch(h); },
+                .configuration = [this](const frames::ModuleFrame& f) { download.handleFrame(f); },
+                .scanner = [this](const frames::ModuleFrame& f) { scanner.handleFrame(f); },
+                .groupArrived = [this] { state.frameReceived = true; }}),
+      download(controls, state, activity, *downloadTimeout, boxes, port,
+               {.beforeStart = [this] { scanner.finishStopping(); },
+                .beforeMillisecondsArrive = [this] { units.beforeMillisecondsArrive(); }}),
+      upload(controls, state, activity, *timer2, port,
+             {.beforeStart =
+                  [this] {
+                      download.abandon();
+                      scanner.finishStopping();
+                  },
+              .tpsUploadEnded = [this](bool completed) { tps.ownUploadEnded(completed); }}),
+      scanner(controls, state, activity, *timer1, boxes, port,
+              {.beforeStart = [this] { download.abandon(); },
+               .sessionStarted = [this] { recorder.sessionStarted(); },
+               .sessionEnded = [this] { recorder.sessionEnded(); },
+               .frameArrived =
+                   [this](const frames::ModuleFrame& f) {
+                       recorder.frameReceived(f, state.cylinderCount);
+                   },
+               .tpsRead = [this] { tps.capture(); }}),
+      rules(controls, boxes), alteration(controls, activity, boxes,
+                                         {.check = [this] { units.checkWayBack(); },
+                                          .toMilliseconds = [this] { units.toMilliseconds(); }}),
+      units(controls, activity), tps(controls, state, activity, *timerTps, boxes,
+                                     {.beforeStart = [this] { download.abandon(); },
+                                      .startScanner = [this] { scanner.start(); },
+                                      .stopScanner = [this] { scanner.stop(); },
+                                      .startUpload = [this] { upload.startForTpsCalibration(); }}),
+      calibrator(controls, state, activity, boxes, [this] { scanner.Button3Click(); }),
+      files(controls, state, boxes),
       recorder(
-          *recorderCheck,
-          [this] {
-              return mapfile::encodeLine(
-                  mapfile::collect(controls, state.tpsClosedValue, state.tpsOpenValue));
-          },
-          [this](const std::string& message) { dialogs.error(message); }),
-      replay(controls, state, timers.createTimer("Replay"),
+          *recorderCheck, [this] { return recordedMap(); },
+          [this](const std::string& message) { boxes.error(message); }),
+      replay(state, activity, timers.createTimer("Replay"),
              [this](const frames::ModuleFrame& frame) { scanner.handleFrame(frame); },
-             {[this] { return replayRefusal(); }, [this] { return port.isOpen(); }}),
+             {[this] { return replayRefusal(); }}),
       history(controls, state.tpsClosedValue, state.tpsOpenValue, [this] { return whyNoUndo(); }) {
     formdef::populate(controls);
     history.rebase();
@@ -114,12 +169,7 @@ Form::~Form() {
 void Form::create() {
     dispatch([this] {
         port.fillPortList();
-        state.injectionMapInPercent = false;
-        state.portActive = false;
         controls.setEnabled("btnAnular", false);
-        controls.setEnabled("btnAtivar", true);
-        controls.setEnabled("btnDesativar", false);
-        controls.setEnabled("btnConfigurarTps", false);
         controls.setEnabled("btnRecalcular", false);
         state.probeCorrectionCode = 5;
         state.tpsClosedValue = 130;
@@ -140,32 +190,54 @@ void Form::close() {
 }
 
 std::string Form::replayRefusal() const {
-    if (port.isOpen() && (state.scannerActive || timer1->enabled())) {
+    if (activity.scanner() != Activity::Scanner::Off) {
         return "Desative o Scanner antes de reproduzir um registro";
     }
-    if (timer2->enabled() || downloadTimeout->enabled() || controls.visible("pnAguarde") ||
-        controls.visible("Panel1")) {
+    if (activity.reading() || activity.uploading()) {
         return "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro";
     }
-    if (timerTps->tag == 1 || timerTps->enabled()) {
+    if (activity.tps() != Activity::Tps::None) {
         return "Aguarde o fim da configuração do TPS antes de reproduzir um registro";
     }
     return {};
+}
+
+std::string Form::recordedMap() const {
+    // The recording's map is read as milliseconds: a map shown in percent goes in
+    // converted back.
+    auto values = mapfile::collect(controls, state.tpsClosedValue, state.tpsOpenValue);
+    if (activity.percent()) {
+        const auto ms = units.millisecondTexts();
+        const auto& order = config::fileOrder();
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            for (int n = 0; n < config::kMapCells; ++n) {
+                if (order[i].key == config::injectionKey(n)) {
+                    values[i] = ms[static_cast<std::size_t>(n)];
+                }
+            }
+        }
+    }
+    return mapfile::encodeLine(values);
+}
+
+void Form::refreshControlStates() {
+    if (activity.revision() != appliedRevision_) {
+        appliedRevision_ = activity.revision();
+        applyControlStates(controls, activity);
+    }
 }
 
 void Form::dispatch(const std::function<void()>& handler) {
     ++dispatchDepth_;
     try {
         handler();
-        units.holdTransfers();
     } catch (const RefusedError& e) {
         // A warning like the entry rules' ones, in the same plain box.
-        units.holdTransfers();
-        dialogs.message(e.what());
+        boxes.message(e.what());
     } catch (const OrvelError& e) {
-        units.holdTransfers();
-        dialogs.error(errorBoxText(e));
+        boxes.error(errorBoxText(e));
     }
+    refreshControlStates();
     // What a failed handler changed before it stopped stays changed, and is a step too.
     if (--dispatchDepth_ == 0 && !stepRunning()) {
         history.commit();
@@ -178,23 +250,23 @@ void Form::edit(const std::string& stepName, const std::function<void()>& change
 }
 
 bool Form::stepRunning() const {
-    return downloadTimeout->enabled() || timerTps->tag == 1 || state.injectionMapInPercent;
+    return activity.reading() || activity.tps() != Activity::Tps::None || activity.percent();
 }
 
 std::optional<std::string> Form::whyNoUndo() const {
-    if (downloadTimeout->enabled() || timer2->enabled()) {
+    if (activity.reading() || activity.uploading()) {
         return " Atenção ! !  Desfazer e Refazer esperam o fim da transferência. ";
     }
-    if (timerTps->tag == 1) {
+    if (activity.tps() != Activity::Tps::None) {
         return " Atenção ! !  Desfazer e Refazer esperam o fim da calibração do TPS. ";
     }
-    if (state.scannerActive) {
+    if (activity.scanning()) {
         return " Atenção ! !  Desfazer e Refazer não funcionam com o scanner ativo. ";
     }
     if (replay.active()) {
         return " Atenção ! !  Desfazer e Refazer esperam o fim da reprodução. ";
     }
-    if (state.injectionMapInPercent) {
+    if (activity.percent()) {
         return " Atenção ! !  Desfazer e Refazer funcionam com o mapa de injeção em mS. "
                "Volte o mapa para mS. ";
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "activity/activity.h"
 #include "core/control_store.h"
 #include "core/platform.h"
 #include "editing/undo_history.h"
 #include "files/map_file.h"
 #include "form/form_state.h"
+#include "form/refreshing_dialogs.h"
 #include "form/replay_mode.h"
 #include "link/frame_receiver.h"
 #include "link/serial_port_controller.h"
@@ -29,9 +31,10 @@
 namespace orvel {
 
 // The composition root of the headless core: the control store, the shared
-// state, the platform seams and every subsystem. It is the event boundary:
-// each entry point runs its handler and shows an escaping error in the error box
-// (a refusal, which is a warning, in the plain box).
+// state, the platform seams and every subsystem, wired to each other here. It is
+// the event boundary: each entry point runs its handler, shows an escaping error
+// in the error box (a refusal, which is a warning, in the plain box) and brings
+// the controls' states in step with the activity.
 class Form {
 public:
     Form(SerialLink& link, PortProber& prober, TimerFactory& timers, Dialogs& dialogs);
@@ -70,13 +73,16 @@ public:
 
     ControlStore controls;
     FormState state;
+    Activity activity;
     SerialLink& link;
     PortProber& prober;
     Dialogs& dialogs;
+    // What the subsystems show boxes through: the controls' states come first.
+    RefreshingDialogs boxes;
 
     std::unique_ptr<Timer> timer1;   // scanner poll and watchdog
     std::unique_ptr<Timer> timer2;   // upload pace
-    std::unique_ptr<Timer> timerTps; // TPS calibration steps; tag 1 while it runs
+    std::unique_ptr<Timer> timerTps; // TPS calibration steps
     std::unique_ptr<Timer> downloadTimeout;
     std::unique_ptr<Timer> recorderCheck; // tells the user about recording faults
 
@@ -98,10 +104,13 @@ public:
 
 private:
     [[nodiscard]] std::string replayRefusal() const;
+    [[nodiscard]] std::string recordedMap() const;
+    void refreshControlStates();
     // Download, TPS procedure and the injection map in percent end later: their
     // changes become one step when they do.
     [[nodiscard]] bool stepRunning() const;
 
+    std::uint64_t appliedRevision_ = 0;
     int dispatchDepth_ = 0;
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;

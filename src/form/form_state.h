@@ -23,22 +23,17 @@ struct UploadValues {
     int fanCorrectionTenths = 0;
 };
 
-// The named flags and values that live beside the window's fields.
+// The named values that live beside the window's fields (what runs is the
+// activity's).
 struct FormState : UploadValues {
-    // Serial link
-    bool portActive = false;
-
     // Upload pace
     std::uint16_t uploadTick = 0;
-    // The TPS procedure's own upload sent its end command.
-    bool tpsUploadCompleted = false;
 
     // TPS end points (part of the configuration, not field texts)
     int tpsClosedValue = 130;
     int tpsOpenValue = 230;
 
     // Live scanner
-    bool scannerActive = false;
     bool frameReceived = false;
     int loadPosition = 0;
     int rpmPosition = 0;
@@ -49,7 +44,6 @@ struct FormState : UploadValues {
     double tpsVoltage = 0;
 
     // Map tools
-    bool injectionMapInPercent = false;
     int tpsCalibrationFrameCount = 0;
     int tpsCalibrationTick = 0;
     std::array<double, 72> calibrationBackup{};

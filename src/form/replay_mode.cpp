@@ -2,30 +2,13 @@
 
 #include "core/errors.h"
 
-#include <array>
-#include <string_view>
-
 namespace orvel {
 
-namespace {
-
-// Their pair partners follow (ControlStore::setEnabled). The port buttons are
-// locked too, so that a port opened mid-replay cannot bring the scanner back.
-constexpr std::array<std::string_view, 9> kLocked{
-    "btnLerDados", "btnEnvia",         "btnSalvar",    "btnCarregar",    "Button3",
-    "btnAtivar",   "btnConfigurarTps", "btnDesativar", "btnAlterarMapas"};
-constexpr std::array<std::string_view, 8> kGauges{"Gauge1", "Gauge2", "Gauge3", "Gauge4",
-                                                  "Gauge5", "Gauge6", "Gauge7", "Gauge8"};
-
-} // namespace
-
-ReplayMode::ReplayMode(ControlStore& controls, FormState& state, std::unique_ptr<Timer> timer,
+ReplayMode::ReplayMode(FormState& state, Activity& activity, std::unique_ptr<Timer> timer,
                        recording::Replay::FrameSink sink, World world)
-    : player(std::move(timer), std::move(sink)), controls_(controls), state_(state),
+    : player(std::move(timer), std::move(sink)), state_(state), activity_(activity),
       world_(std::move(world)) {
     player.onTick = [this] {
-        // A port that failed mid-replay gives "Ativar" back; the lock holds.
-        lockButtons();
         if (onChange) {
             onChange();
         }
@@ -40,19 +23,10 @@ void ReplayMode::start(std::shared_ptr<const recording::Recording> recording) {
     if (recording->rows() == 0) {
         throw RefusedError("O registro não tem linhas para reproduzir");
     }
-    if (active_) {
+    if (active()) {
         end();
     }
-    enabledBefore_.clear();
-    for (auto name : kLocked) {
-        enabledBefore_.emplace_back(name, controls_.enabled(name));
-    }
-    portWasOpen_ = world_.portOpen();
-    active_ = true;
-    lockButtons();
-    for (auto g : kGauges) {
-        controls_.setVisible(g, true);
-    }
+    activity_.replayStarted();
     // The RPM and duty show as they did live: with the cylinder count they were
     // worked out with, not the window's.
     cylinderCount_ = state_.cylinderCount;
@@ -67,7 +41,7 @@ void ReplayMode::start(std::shared_ptr<const recording::Recording> recording) {
 }
 
 void ReplayMode::play() {
-    if (!active_) {
+    if (!active()) {
         return;
     }
     if (const std::string why = world_.refusal(); !why.empty()) {
@@ -80,37 +54,14 @@ void ReplayMode::play() {
 }
 
 void ReplayMode::end() {
-    if (!active_) {
+    if (!active()) {
         return;
     }
-    active_ = false;
+    activity_.replayEnded();
     player.pause();
     state_.cylinderCount = cylinderCount_;
-    for (auto g : kGauges) {
-        controls_.setVisible(g, false);
-    }
-    restoreButtons();
     if (onChange) {
         onChange();
-    }
-}
-
-void ReplayMode::lockButtons() {
-    for (auto name : kLocked) {
-        controls_.setEnabled(name, false);
-    }
-}
-
-void ReplayMode::restoreButtons() {
-    for (const auto& [name, enabled] : enabledBefore_) {
-        controls_.setEnabled(name, enabled);
-    }
-    const bool open = world_.portOpen();
-    if (open != portWasOpen_) {
-        // The port failed meanwhile: the buttons it decides follow, as its close does.
-        controls_.setEnabled({"btnDesativar", "Button3", "btnLerDados", "btnEnvia"}, open);
-        controls_.setEnabled({"btnConfigurarTps"}, false);
-        controls_.setEnabled("btnAtivar", !open);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "link/frame_receiver.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
 
 namespace orvel {
 
@@ -51,19 +51,19 @@ void FrameReceiver::ComPort1RxChar(std::span<const std::uint8_t> bytes) {
     while (auto group = stream_.next()) {
         // Each group is its own event: an error in one frame's handler is shown
         // and the following frames are still handled, so nothing piles up.
-        form_.dispatch([this, &group] { handleGroup(*group); });
-        form_.state.frameReceived = true;
+        sinks_.dispatch([this, &group] { handleGroup(*group); });
+        sinks_.groupArrived();
     }
 }
 
 void FrameReceiver::handleGroup(const FrameStream::Group& group) {
     const int id = group.frame ? group.frame->id : 0;
-    form_.controls.setPosition("pbCarregando", id);
-    form_.controls.setPosition("pbCarregando1", id);
+    controls_.setPosition("pbCarregando", id);
+    controls_.setPosition("pbCarregando1", id);
     if (frames::isConfigurationId(id)) {
-        form_.download.handleFrame(*group.frame);
+        sinks_.configuration(*group.frame);
     } else if (frames::isScannerId(id)) {
-        form_.scanner.handleFrame(*group.frame);
+        sinks_.scanner(*group.frame);
     }
 }
 

@@ -3,13 +3,15 @@
 #include "link/frames.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace orvel {
 
-class Form;
+class ControlStore;
 
 // Cuts a byte stream into 12-byte groups. A group that fits no layout is
 // reported once; then the stream skips to the next "H" "P" in what it holds
@@ -42,7 +44,15 @@ private:
 // something arrived for the scanner's watchdog.
 class FrameReceiver {
 public:
-    explicit FrameReceiver(Form& form) : form_(form) {}
+    struct Sinks {
+        // Runs one group's handling as an event of its own.
+        std::function<void(const std::function<void()>&)> dispatch;
+        std::function<void(const frames::ModuleFrame&)> configuration; // ids 1..26
+        std::function<void(const frames::ModuleFrame&)> scanner;       // ids 29..34
+        std::function<void()> groupArrived; // any 12 bytes: a sign of life
+    };
+    FrameReceiver(ControlStore& controls, Sinks sinks)
+        : controls_(controls), sinks_(std::move(sinks)) {}
     // The bytes of one receive notification, in order.
     void ComPort1RxChar(std::span<const std::uint8_t> bytes);
     // The port was opened: the pending bytes are dropped.
@@ -52,7 +62,8 @@ public:
 private:
     void handleGroup(const FrameStream::Group& group);
 
-    Form& form_;
+    ControlStore& controls_;
+    Sinks sinks_;
     FrameStream stream_;
 };
 

@@ -1,7 +1,6 @@
 #include "link/serial_port_controller.h"
 
 #include "core/errors.h"
-#include "form/form.h"
 #include "link/frames.h"
 #include "link/port_hints.h"
 #include "link/port_list.h"
@@ -36,20 +35,20 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
 } // namespace
 
 void SerialPortController::fillPortList() {
-    showPorts(ListSerialPorts(form_.prober));
+    showPorts(ListSerialPorts(prober_));
 }
 
 void SerialPortController::showPorts(std::vector<std::string> names) {
     std::string first = names.empty() ? std::string() : names.front();
-    form_.controls.setItems("cbPorta", std::move(names));
+    controls_.setItems("cbPorta", std::move(names));
     if (!first.empty()) {
-        form_.controls.setText("cbPorta", std::move(first));
+        controls_.setText("cbPorta", std::move(first));
     }
 }
 
 void SerialPortController::cbPortaDropDown() {
-    auto& c = form_.controls;
-    HeldPortProber prober(form_.prober, open_ ? portName_ : std::string());
+    auto& c = controls_;
+    HeldPortProber prober(prober_, isOpen() ? portName_ : std::string());
     std::vector<std::string> names = ListSerialPorts(prober);
     const std::vector<std::string>& before = c.get("cbPorta").items;
     if (names == before) {
@@ -64,112 +63,73 @@ void SerialPortController::cbPortaDropDown() {
 }
 
 void SerialPortController::btnAtivarClick() {
-    const std::string& name = form_.controls.text("cbPorta");
+    if (!activity_.mayOpenPort()) {
+        return;
+    }
+    const std::string& name = controls_.text("cbPorta");
     if (name != portName_) {
-        // A port renamed while open is closed and opened again under the new name.
-        closePort();
         portName_ = name;
     }
-    if (!open_) {
-        openPort();
-    }
-    form_.state.portActive = true;
-    form_.controls.setEnabled("btnAtivar", false);
-    form_.timerTps->tag = 0;
+    openPort();
 }
 
 void SerialPortController::btnDesativarClick() {
-    closePort();
-    form_.state.portActive = false;
-    form_.controls.setEnabled("btnConfigurarTps", false);
-    form_.controls.setEnabled("btnAtivar", true);
-}
-
-void SerialPortController::ComPort1AfterOpen() {
-    form_.controls.setEnabled({"btnAtivar", "btnDesativar", "Button3", "btnLerDados", "btnEnvia"},
-                              true);
-}
-
-void SerialPortController::ComPort1AfterClose() {
-    form_.controls.setEnabled({"btnDesativar", "Button3", "btnLerDados", "btnEnvia"}, false);
+    if (!activity_.mayClosePort()) {
+        return;
+    }
+    closePort(false);
 }
 
 void SerialPortController::openPort() {
     try {
-        form_.link.open(portName_);
+        link_.open(portName_);
     } catch (PortError& e) {
         e.setHint(openFailureHint(e.systemError()));
         throw;
     }
-    open_ = true;
     lossReported_ = false;
-    form_.receiver.reset();
-    ComPort1AfterOpen();
+    hooks_.opened();
+    activity_.portOpened();
 }
 
-void SerialPortController::closePort() {
-    // A scanner switched off still owes the module its stop command, which
-    // Timer1's next tick would send: it goes now, while the port is there.
-    if (form_.timer1->enabled() && !form_.scanner.isOn() && form_.link.isOpen()) {
-        try {
-            send(frames::encodeCommand(frames::Command::ScannerStop));
-        } catch (const PortError&) {
-            // The port is going away in any case; its failure notice follows.
-        }
+void SerialPortController::closePort(bool lost) {
+    if (!lost) {
+        hooks_.beforeClose();
     }
-    form_.timer1->setEnabled(false);
-    form_.download.abandon();
-    form_.link.close();
-    if (std::exchange(open_, false)) {
-        ComPort1AfterClose();
+    link_.close();
+    if (activity_.portOpen()) {
+        activity_.portClosed();
+        hooks_.closed(lost);
     }
 }
 
 void SerialPortController::send(std::span<const std::uint8_t> bytes) {
     try {
-        form_.link.write(bytes);
+        link_.write(bytes);
     } catch (const PortError&) {
         // A write that lost the port has told the user; the failure notice that
         // follows only has to close.
-        if (open_ && !form_.link.isOpen()) {
+        if (isOpen() && !link_.isOpen()) {
             lossReported_ = true;
         }
         throw;
     }
 }
 
-void SerialPortController::stopTransfers() {
-    auto& c = form_.controls;
-    const bool transferRan = form_.timer2->enabled() || form_.downloadTimeout->enabled() ||
-                             c.visible("pnAguarde") || c.visible("Panel1");
-    form_.scanner.stop();
-    form_.timer1->setEnabled(false);
-    form_.timer2->setEnabled(false);
-    form_.downloadTimeout->setEnabled(false);
-    form_.tps.endWithThePort();
-    c.setVisible({"pnAguarde", "Panel1"}, false);
-    if (transferRan) {
-        c.setEnabled({"btnSalvar", "btnCarregar", "btnAlterarMapas"}, true);
-    }
-}
-
 void SerialPortController::portFailed(const std::string& message) {
-    if (!open_) {
+    if (!isOpen()) {
         return; // closed already: nothing runs over it any more
     }
     const bool report = !lossReported_;
-    stopTransfers();
-    closePort();
-    form_.state.portActive = false;
-    form_.controls.setEnabled("btnConfigurarTps", false);
-    form_.controls.setEnabled("btnAtivar", true);
+    hooks_.lost();
+    closePort(true);
     if (report) {
         throw PortError(message);
     }
 }
 
 void SerialPortController::closeOnExit() {
-    closePort();
+    closePort(false);
 }
 
 } // namespace orvel

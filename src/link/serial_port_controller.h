@@ -1,19 +1,34 @@
 #pragma once
 
+#include "activity/activity.h"
+#include "core/control_store.h"
+#include "core/platform.h"
+
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace orvel {
 
-class Form;
-
-// Owns ComPort1: the port list, activation and deactivation, sends, and the
-// buttons that follow the port's state.
+// Owns ComPort1: the port list, activation and deactivation and sends. It tells
+// the activity when the port opens and closes; the buttons follow from that.
 class SerialPortController {
 public:
-    explicit SerialPortController(Form& form) : form_(form) {}
+    // What runs over the port is not this class's: the composition root says how
+    // it ends when the port goes.
+    struct Hooks {
+        std::function<void()> opened;      // pending received bytes are stale
+        std::function<void()> beforeClose; // still on the line: the scanner's stop command
+        std::function<void()> lost;        // the port failed: every transfer ends now
+        std::function<void(bool lost)> closed;
+    };
+
+    SerialPortController(ControlStore& controls, SerialLink& link, PortProber& prober,
+                         Activity& activity, Hooks hooks)
+        : controls_(controls), link_(link), prober_(prober), activity_(activity),
+          hooks_(std::move(hooks)) {}
 
     void fillPortList(); // FormCreate step 1
     // The user opens the port list: it shows the ports of now, in the same order,
@@ -23,8 +38,6 @@ public:
     void showPorts(std::vector<std::string> names);
     void btnAtivarClick();
     void btnDesativarClick();
-    void ComPort1AfterOpen();
-    void ComPort1AfterClose();
     // Writes one message; throws PortError.
     void send(std::span<const std::uint8_t> bytes);
     // The port layer failed while open (adapter pulled out): report once, close.
@@ -33,17 +46,21 @@ public:
     void closeOnExit();
 
     [[nodiscard]] const std::string& portName() const { return portName_; }
-    [[nodiscard]] bool isOpen() const { return open_; }
+    [[nodiscard]] bool isOpen() const { return activity_.portOpen(); }
+    // The line itself: a port that failed is closed here before its failure
+    // notice reaches the window.
+    [[nodiscard]] bool lineOpen() const { return link_.isOpen(); }
 
 private:
     void openPort();
-    void closePort();
-    // Ends whatever runs over the port, leaving the buttons as its normal end would.
-    void stopTransfers();
+    void closePort(bool lost);
 
-    Form& form_;
+    ControlStore& controls_;
+    SerialLink& link_;
+    PortProber& prober_;
+    Activity& activity_;
+    Hooks hooks_;
     std::string portName_ = "COM1";
-    bool open_ = false;
     // A failed write already told the user that the port is gone.
     bool lossReported_ = false;
 };

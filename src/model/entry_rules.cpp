@@ -1,6 +1,7 @@
 #include "model/entry_rules.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
 #include "model/number_text.h"
 
 #include <array>
@@ -47,22 +48,22 @@ void setMapColumnCaptions(ControlStore& store, std::string_view combination) {
 }
 
 void EntryRules::refuse(std::string_view field, std::string_view message) {
-    form_.dialogs.message(std::string(message));
-    form_.controls.setText(field, "");
-    form_.controls.focus(field);
+    dialogs_.message(std::string(message));
+    controls_.setText(field, "");
+    controls_.focus(field);
 }
 
 void EntryRules::eDeslCutOffExit() {
-    const double off = numtext::parseDecimal(form_.controls.text("eDeslCutOff"));
-    const double on = numtext::parseDecimal(form_.controls.text("eLigaCutOff"));
+    const double off = numtext::parseDecimal(controls_.text("eDeslCutOff"));
+    const double on = numtext::parseDecimal(controls_.text("eLigaCutOff"));
     if (off < on) {
         refuse("eDeslCutOff", kCutOffTooLow);
     }
 }
 
 void EntryRules::eLigaCutOffExit() {
-    const double on = numtext::parseDecimal(form_.controls.text("eLigaCutOff"));
-    const double off = numtext::parseDecimal(form_.controls.text("eDeslCutOff"));
+    const double on = numtext::parseDecimal(controls_.text("eLigaCutOff"));
+    const double off = numtext::parseDecimal(controls_.text("eDeslCutOff"));
     if (on > off) {
         refuse("eLigaCutOff", kCutOffTooHigh);
     }
@@ -70,9 +71,9 @@ void EntryRules::eLigaCutOffExit() {
 
 void EntryRules::checkMaximum(std::string_view field, double maximum, std::string_view message,
                               std::string_view putBack) {
-    if (numtext::parseDecimal(form_.controls.text(field)) > maximum) {
+    if (numtext::parseDecimal(controls_.text(field)) > maximum) {
         refuse(field, message);
-        form_.controls.setText(field, std::string(putBack));
+        controls_.setText(field, std::string(putBack));
     }
 }
 
@@ -85,14 +86,14 @@ void EntryRules::eAvancoPartidaExit() {
 }
 
 void EntryRules::cbCombinacaoMapaExit() {
-    setMapColumnCaptions(form_.controls, form_.controls.text("cbCombinacaoMapa"));
+    setMapColumnCaptions(controls_, controls_.text("cbCombinacaoMapa"));
 }
 
 void EntryRules::guardedListKeyPress(std::string_view list) {
-    form_.dialogs.message(std::string(kPickAnItem));
-    form_.controls.focus(list);
+    dialogs_.message(std::string(kPickAnItem));
+    controls_.focus(list);
     if (list == "cbCilindros") {
-        form_.controls.setText(list, "4");
+        controls_.setText(list, "4");
     }
 }
 

@@ -5,8 +5,8 @@
 
 namespace orvel {
 
-class Form;
 class ControlStore;
+class Dialogs;
 
 // The map column captions for "TPS X RPM" / "MAP X RPM"; other texts change nothing.
 void setMapColumnCaptions(ControlStore& store, std::string_view combination);
@@ -14,7 +14,7 @@ void setMapColumnCaptions(ControlStore& store, std::string_view combination);
 // Checks made when the user leaves a field or types into a guarded list.
 class EntryRules {
 public:
-    explicit EntryRules(Form& form) : form_(form) {}
+    EntryRules(ControlStore& controls, Dialogs& dialogs) : controls_(controls), dialogs_(dialogs) {}
     void eDeslCutOffExit();
     void eLigaCutOffExit();
     void eLimiteRpmExit();
@@ -29,7 +29,8 @@ private:
     void checkMaximum(std::string_view field, double maximum, std::string_view message,
                       std::string_view putBack);
 
-    Form& form_;
+    ControlStore& controls_;
+    Dialogs& dialogs_;
 };
 
 } // namespace orvel

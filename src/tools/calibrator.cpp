@@ -1,6 +1,8 @@
 #include "tools/calibrator.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
+#include "form/form_state.h"
 #include "model/config.h"
 #include "model/number_text.h"
 
@@ -38,7 +40,7 @@ std::size_t at(int cell) {
 } // namespace
 
 void Calibrator::btnCalibrarClick() {
-    const auto& caption = form_.controls.caption("btnCalibrar");
+    const auto& caption = controls_.caption("btnCalibrar");
     if (caption == kIdleCaption) {
         start();
     } else if (caption == kCalibratingCaption) {
@@ -47,37 +49,34 @@ void Calibrator::btnCalibrarClick() {
 }
 
 void Calibrator::start() {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     if (ui.text("cbSondaAtiva") == "Desativada") {
         ui.setEnabled("btnCalibrar", false);
-        form_.dialogs.message(kM1);
+        dialogs_.message(kM1);
         return;
     }
     unmarkAll();
     for (int n = 0; n < config::kMapCells; ++n) {
-        form_.state.calibrationBackup[at(n)] =
-            numtext::parseDecimal(ui.text(config::injectionKey(n)));
+        state_.calibrationBackup[at(n)] = numtext::parseDecimal(ui.text(config::injectionKey(n)));
     }
     ui.setCaption("btnCalibrar", kCalibratingCaption);
-    form_.dialogs.message(kM2);
-    form_.scanner.Button3Click();
+    dialogs_.message(kM2);
     // The scanner must not be switched off by hand while the probe corrects.
-    ui.setEnabled("Button3", false);
+    activity_.calibratorStarted();
+    toggleScanner_();
 }
 
 void Calibrator::stop() {
-    auto& ui = form_.controls;
-    form_.state.scannerActive = false;
-    ui.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8"}, true);
-    form_.scanner.Button3Click();
+    auto& ui = controls_;
+    toggleScanner_();
     ui.setEnabled("btnCalibrar", false);
     ui.setCaption("btnCalibrar", kIdleCaption);
     ui.setEnabled({"btnRecalcular", "btnAnular"}, true);
-    form_.dialogs.message(kM3);
+    dialogs_.message(kM3);
 }
 
 void Calibrator::btnRecalcularClick() {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     ui.setEnabled("btnAnular", false);
     for (int n = 0; n < config::kMapCells; ++n) {
         const auto key = config::injectionKey(n);
@@ -88,7 +87,7 @@ void Calibrator::btnRecalcularClick() {
         if (correction == 0) {
             correction = 1;
         }
-        double v = (correction + 100) / 100 * form_.state.calibrationBackup[at(n)];
+        double v = (correction + 100) / 100 * state_.calibrationBackup[at(n)];
         if (v > kMaxInjection) {
             v = kMaxInjection;
         }
@@ -97,35 +96,30 @@ void Calibrator::btnRecalcularClick() {
         ui.setColor(key, colors::darkGrey);
     }
     ui.setEnabled({"btnRecalcular", "btnCalibrar"}, false);
-    form_.dialogs.message(kM4);
-    form_.dialogs.message(kM5);
-    enableFileAndMapButtons();
+    dialogs_.message(kM4);
+    dialogs_.message(kM5);
+    activity_.calibratorDone();
 }
 
 void Calibrator::btnAnularClick() {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     unmarkAll();
     for (int n = 0; n < config::kMapCells; ++n) {
         ui.setText(config::injectionKey(n),
-                   numtext::formatGeneral(form_.state.calibrationBackup[at(n)]));
+                   numtext::formatGeneral(state_.calibrationBackup[at(n)]));
     }
     ui.setEnabled({"btnRecalcular", "btnAnular"}, false);
-    enableFileAndMapButtons();
+    activity_.calibratorDone();
 }
 
 void Calibrator::unmarkAll() {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     for (int n = 0; n < config::kMapCells; ++n) {
         ui.setTag(config::injectionKey(n), 0);
     }
     for (int n = 0; n < config::kMapCells; ++n) {
         ui.setColor(config::injectionKey(n), colors::black);
     }
-}
-
-void Calibrator::enableFileAndMapButtons() {
-    form_.controls.setEnabled(
-        {"btnSalvar", "Button1", "btnCarregar", "Button2", "btnAlterarMapas", "Button3"}, true);
 }
 
 } // namespace orvel

@@ -1,13 +1,25 @@
 #pragma once
 
+#include "activity/activity.h"
+
+#include <functional>
+#include <utility>
+
 namespace orvel {
 
-class Form;
+class ControlStore;
+class Dialogs;
+struct FormState;
 
 // The lambda-driven calibrator behind the three hidden buttons.
 class Calibrator {
 public:
-    explicit Calibrator(Form& form) : form_(form) {}
+    // The scanner toggle (decides by its button's caption).
+    using ToggleScanner = std::function<void()>;
+    Calibrator(ControlStore& controls, FormState& state, Activity& activity, Dialogs& dialogs,
+               ToggleScanner toggleScanner)
+        : controls_(controls), state_(state), activity_(activity), dialogs_(dialogs),
+          toggleScanner_(std::move(toggleScanner)) {}
     void btnCalibrarClick();
     void btnRecalcularClick();
     void btnAnularClick();
@@ -17,8 +29,11 @@ private:
     void stop();
     // Clears every cell's mark and gives it its normal background.
     void unmarkAll();
-    void enableFileAndMapButtons();
-    Form& form_;
+    ControlStore& controls_;
+    FormState& state_;
+    Activity& activity_;
+    Dialogs& dialogs_;
+    ToggleScanner toggleScanner_;
 };
 
 } // namespace orvel

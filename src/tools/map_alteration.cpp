@@ -1,6 +1,7 @@
 #include "tools/map_alteration.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "tools/map_arithmetic.h"
@@ -57,33 +58,22 @@ std::string shiftPlace(const ControlStore& ui, int column, int row) {
 
 } // namespace
 
-void MapAlteration::setShiftFieldsVisible(bool visible) {
-    auto& ui = form_.controls;
-    for (const char* map : {"ig", "inj"}) {
-        for (int c = 0; c < config::kMapColumns; ++c) {
-            ui.setVisible(columnField(c, map), visible);
-        }
-        for (int r = 0; r < config::kMapRows; ++r) {
-            ui.setVisible(rowField(r, map), visible);
-        }
-    }
-}
-
 void MapAlteration::btnAlterarMapasClick() {
-    auto& ui = form_.controls;
-    ui.setVisible({"Button3", "Button6", "Button8", "btnCarregar", "btnSalvar", "GroupBox3",
-                   "btnAnular", "btnRecalcular", "Gauge4"},
-                  false);
-    setShiftFieldsVisible(true);
-    ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, true);
-    ui.setEnabled({"Button3", "btnAlterarMapas", "btnDesativar", "btnAtivar"}, false);
-    ui.setVisible("btnAlterarMapas", false);
+    if (!activity_.mayEnterAlteration()) {
+        return;
+    }
+    // The calibrator's ways out make no sense beside the mode's tools.
+    controls_.setVisible({"btnAnular", "btnRecalcular"}, false);
+    activity_.alterationEntered();
 }
 
 void MapAlteration::btnAlterarClick() {
-    auto& ui = form_.controls;
+    if (!activity_.mayChangeMapAsWhole()) {
+        return; // a transfer sends or reads the map as it stands
+    }
+    auto& ui = controls_;
     auto number = [&ui](const std::string& name) { return numtext::parseDecimal(ui.text(name)); };
-    const bool milliseconds = ui.enabled("btnPercentual");
+    const bool milliseconds = !activity_.percent();
 
     // Every text is read and every result formed before the first cell is
     // written, so a text that is not a number leaves both maps as they were.
@@ -128,7 +118,7 @@ void MapAlteration::btnAlterarClick() {
 }
 
 bool MapAlteration::refuseFractionalShift(double whole, double column, double row, int c, int r) {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     std::string field;
     std::string place;
     if (!isWhole(whole)) {
@@ -143,30 +133,24 @@ bool MapAlteration::refuseFractionalShift(double whole, double column, double ro
     } else {
         return false; // the cell itself held the fraction
     }
-    form_.dialogs.message(" Atenção ! !  Use graus inteiros " + place + ".  ");
+    dialogs_.message(" Atenção ! !  Use graus inteiros " + place + ".  ");
     ui.focus(field);
     return true;
 }
 
 void MapAlteration::btnVoltarTelaPrincipalClick() {
+    if (!activity_.alteration()) {
+        return;
+    }
     // The map goes back to milliseconds on the way out: a text that cannot be
     // converted keeps the user here, with nothing changed.
-    if (form_.state.injectionMapInPercent) {
-        form_.units.checkWayBack();
+    const bool percent = activity_.percent();
+    if (percent) {
+        wayBack_.check();
     }
-    auto& ui = form_.controls;
-    setShiftFieldsVisible(false);
-    ui.setVisible({"GroupBox10", "btnVoltarTelaPrincipal"}, false);
-    ui.setVisible("GroupBox3", true);
-    ui.setEnabled("btnAlterarMapas", true);
-    ui.setVisible({"Button3", "Button6", "Button8", "btnCarregar", "btnSalvar", "btnAlterarMapas"},
-                  true);
-    const bool open = form_.state.portActive;
-    ui.setEnabled("Button3", open);
-    ui.setEnabled("btnAtivar", !open);
-    ui.setEnabled("btnDesativar", open);
-    if (form_.state.injectionMapInPercent) {
-        form_.units.btnmSClick();
+    activity_.alterationLeft();
+    if (percent) {
+        wayBack_.toMilliseconds();
     }
 }
 

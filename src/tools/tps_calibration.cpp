@@ -1,6 +1,8 @@
 #include "tools/tps_calibration.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
+#include "form/form_state.h"
 #include "model/number_text.h"
 
 namespace orvel {
@@ -30,69 +32,73 @@ constexpr double kMaxClosedVoltage = 1.25;
 
 } // namespace
 
+using Phase = Activity::Tps;
+
 void TpsCalibration::btnConfigurarTpsClick() {
-    const auto& bar = form_.controls.get("BarraTps");
-    before_ = Before{form_.state.tpsClosedValue, form_.state.tpsOpenValue, bar.min, bar.max};
-    form_.controls.setEnabled("Button3", false);
-    form_.dialogs.message(kT1);
-    if (!before_) {
-        return; // the port was lost while the box was open
+    if (!activity_.mayCalibrateTps()) {
+        return;
     }
-    form_.state.tpsCalibrationFrameCount = 1;
-    form_.state.tpsCalibrationTick = 0;
-    form_.timerTps->setInterval(kTickInterval);
-    form_.timerTps->setEnabled(true);
+    if (activity_.tps() == Phase::Completing) {
+        endCompleted(); // the module has the last one's values: a new one begins
+    }
+    hooks_.beforeStart();
+    const auto& bar = controls_.get("BarraTps");
+    before_ = Before{state_.tpsClosedValue, state_.tpsOpenValue, bar.min, bar.max};
+    activity_.tpsPhase(Phase::Confirming);
+    dialogs_.message(kT1);
+    if (activity_.tps() != Phase::Confirming) {
+        return; // the port went while the box was open
+    }
+    state_.tpsCalibrationFrameCount = 1;
+    state_.tpsCalibrationTick = 0;
+    steps_.setInterval(kTickInterval);
+    steps_.setEnabled(true);
+    activity_.tpsPhase(Phase::ClosedWait);
 }
 
 void TpsCalibration::TimerTPSTimer() {
-    auto& st = form_.state;
-    if (!form_.port.isOpen()) {
-        cancel(); // closed by the user: nothing more can be read or sent
+    auto& st = state_;
+    const Phase phase = activity_.tps();
+    if (phase == Phase::None || phase == Phase::Confirming) {
+        steps_.setEnabled(false);
         return;
     }
-    form_.timerTps->tag = 1;
+    if (phase == Phase::Failing) {
+        cancel(); // after the box that said why
+        return;
+    }
     ++st.tpsCalibrationTick;
-    form_.controls.setText("Label92", numtext::formatInteger(st.tpsCalibrationTick));
+    controls_.setText("Label92", numtext::formatInteger(st.tpsCalibrationTick));
     switch (st.tpsCalibrationTick) {
     case kStartScannerTick:
-        form_.scanner.start();
+        hooks_.startScanner();
         break;
     case kClosedCheckTick:
         checkClosedReading();
         break;
     case kUploadTick:
-        // An upload the user started runs to its end first: starting over would
-        // leave the module half a configuration without an end command.
-        if (form_.timer2->enabled()) {
-            --st.tpsCalibrationTick;
-            break;
-        }
         // Sending the previous open point as if it were new would report a
         // calibration that never happened.
         if (st.tpsCalibrationFrameCount < kOpenFrame) {
             cancel();
             break;
         }
-        st.tpsUploadCompleted = false;
+        activity_.tpsPhase(Phase::Uploading);
         try {
-            form_.upload.startForTpsCalibration();
+            hooks_.startUpload();
         } catch (...) {
-            // Nothing was sent, so the procedure must not go on to report success.
-            cancel();
+            // Nothing was sent: the refusal shows first, the cancellation at the next tick.
+            activity_.tpsPhase(Phase::Failing);
             throw;
+        }
+        if (activity_.upload() != Activity::Upload::Tps) {
+            activity_.tpsPhase(Phase::Failing);
         }
         break;
     case kFinishTick:
-        // The scanner that the completion starts would poll between the packets
-        // of an upload the user started meanwhile.
-        if (form_.timer2->enabled()) {
+        // Its upload, or a transfer the user started after it, runs to its end first.
+        if (phase != Phase::Completing || activity_.uploading() || activity_.receiving()) {
             --st.tpsCalibrationTick;
-            break;
-        }
-        // Its own upload stopped by a failure told the module nothing complete;
-        // an upload the user sent afterwards changes nothing about that.
-        if (!st.tpsUploadCompleted) {
-            cancel();
             break;
         }
         finish();
@@ -103,8 +109,9 @@ void TpsCalibration::TimerTPSTimer() {
 }
 
 void TpsCalibration::checkClosedReading() {
-    auto& st = form_.state;
-    form_.timerTps->setEnabled(false);
+    auto& st = state_;
+    steps_.setEnabled(false);
+    activity_.tpsPhase(Phase::Checking);
     // Without a captured closed reading the voltage is a stale one.
     if (st.tpsCalibrationFrameCount < kClosedFrame) {
         cancel();
@@ -112,62 +119,96 @@ void TpsCalibration::checkClosedReading() {
     }
     if (st.tpsVoltage > kMaxClosedVoltage) {
         restore();
-        form_.dialogs.message(kT2);
-        form_.dialogs.message(kT3);
-        offerAgain();
+        dialogs_.message(kT2);
+        dialogs_.message(kT3);
+        activity_.tpsEnded();
         return;
     }
-    form_.dialogs.message(kT4);
-    if (!before_) {
-        return; // the port was lost while the box was open
+    dialogs_.message(kT4);
+    if (activity_.tps() != Phase::Checking) {
+        return; // the port went while the box was open
     }
-    form_.scanner.start();
-    form_.timerTps->setEnabled(true);
+    activity_.tpsPhase(Phase::OpenWait);
+    hooks_.startScanner();
+    steps_.setEnabled(true);
+}
+
+void TpsCalibration::ownUploadEnded(bool completed) {
+    if (activity_.tps() != Phase::Uploading) {
+        return;
+    }
+    if (completed) {
+        before_.reset(); // the module has them: nothing to put back any more
+        activity_.tpsPhase(Phase::Completing);
+    } else {
+        activity_.tpsPhase(Phase::Failing);
+    }
 }
 
 void TpsCalibration::finish() {
-    form_.controls.setText("Label54", numtext::formatGeneral(form_.state.tpsVoltage));
-    form_.timerTps->setEnabled(false);
-    form_.timerTps->tag = 0;
-    before_.reset();
-    form_.dialogs.message(kT5);
-    if (form_.port.isOpen()) {
-        form_.scanner.start();
+    controls_.setText("Label54", numtext::formatGeneral(state_.tpsVoltage));
+    steps_.setEnabled(false);
+    state_.tpsCalibrationTick = 0;
+    dialogs_.message(kT5);
+    if (activity_.tps() != Phase::Completing) {
+        return; // ended, or started again, while the box was open
     }
-    offerAgain();
+    if (activity_.portOpen()) {
+        hooks_.startScanner();
+    }
+    activity_.tpsEnded();
+}
+
+void TpsCalibration::endCompleted() {
+    steps_.setEnabled(false);
+    state_.tpsCalibrationTick = 0;
+    before_.reset();
+    activity_.tpsEnded();
 }
 
 void TpsCalibration::cancel() {
     restore();
-    form_.scanner.stop();
-    form_.dialogs.message(kT3);
-    offerAgain();
+    hooks_.stopScanner();
+    dialogs_.message(kT3);
+    activity_.tpsEnded();
 }
 
-void TpsCalibration::endWithThePort() {
+void TpsCalibration::portClosed(bool lost) {
+    const Phase phase = activity_.tps();
+    if (phase == Phase::None) {
+        return;
+    }
+    if (phase == Phase::Completing) {
+        endCompleted();
+        return;
+    }
     restore();
+    activity_.tpsEnded();
+    if (!lost) {
+        dialogs_.message(kT3); // a lost port has its own box
+    }
 }
 
 void TpsCalibration::restore() {
-    form_.timerTps->setEnabled(false);
-    form_.timerTps->tag = 0;
-    form_.state.tpsCalibrationTick = 0;
+    steps_.setEnabled(false);
+    state_.tpsCalibrationTick = 0;
     if (!before_) {
         return;
     }
-    form_.state.tpsClosedValue = before_->closedValue;
-    form_.state.tpsOpenValue = before_->openValue;
-    form_.controls.setRange("BarraTps", before_->barMin, before_->barMax);
+    state_.tpsClosedValue = before_->closedValue;
+    state_.tpsOpenValue = before_->openValue;
+    controls_.setRange("BarraTps", before_->barMin, before_->barMax);
     before_.reset();
 }
 
-void TpsCalibration::offerAgain() {
-    form_.controls.setEnabled({"btnConfigurarTps", "Button3"}, form_.port.isOpen());
-}
-
 void TpsCalibration::capture() {
-    auto& st = form_.state;
-    auto& ui = form_.controls;
+    const Phase phase = activity_.tps();
+    // Frames count from the procedure's first tick, when it starts the scanner.
+    if (phase == Phase::None || phase == Phase::Confirming || state_.tpsCalibrationTick < 1) {
+        return;
+    }
+    auto& st = state_;
+    auto& ui = controls_;
     ++st.tpsCalibrationFrameCount;
     ui.setText("Label91", numtext::formatInteger(st.tpsCalibrationFrameCount));
     if (st.tpsCalibrationFrameCount == kClosedFrame) {
@@ -175,7 +216,7 @@ void TpsCalibration::capture() {
         ui.setMax("BarraTps", st.tpsClosedValue);
         ui.setMin("BarraTps", st.tpsClosedValue / 4);
         ui.setText("Label89", numtext::formatInteger(st.tpsRawValue));
-        form_.scanner.stop();
+        hooks_.stopScanner();
     } else if (st.tpsCalibrationFrameCount == kOpenFrame) {
         // An open reading not above the closed one still needs a span the
         // module can divide by.
@@ -183,8 +224,8 @@ void TpsCalibration::capture() {
             st.tpsRawValue > st.tpsClosedValue ? st.tpsRawValue / 4 : st.tpsClosedValue + 1;
         ui.setMax("BarraTps", st.tpsOpenValue);
         ui.setText("Label90", numtext::formatInteger(st.tpsOpenValue));
-        form_.scanner.stop();
-        form_.timerTps->setEnabled(true);
+        hooks_.stopScanner();
+        steps_.setEnabled(true);
     }
 }
 

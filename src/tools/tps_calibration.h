@@ -1,22 +1,40 @@
 #pragma once
 
+#include "activity/activity.h"
+
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace orvel {
 
-class Form;
+class ControlStore;
+class Dialogs;
+class Timer;
+struct FormState;
 
 // The throttle sensor's closed and open points, taught through the scanner.
 class TpsCalibration {
 public:
-    explicit TpsCalibration(Form& form) : form_(form) {}
+    struct Hooks {
+        std::function<void()> beforeStart; // a read the user asked for waits no longer
+        std::function<void()> startScanner;
+        std::function<void()> stopScanner;
+        std::function<void()> startUpload; // throws when a value cannot be sent
+    };
+    TpsCalibration(ControlStore& controls, FormState& state, Activity& activity, Timer& steps,
+                   Dialogs& dialogs, Hooks hooks)
+        : controls_(controls), state_(state), activity_(activity), steps_(steps), dialogs_(dialogs),
+          hooks_(std::move(hooks)) {}
     void btnConfigurarTpsClick();
     void TimerTPSTimer();
-    // Frame 29 while the TimerTPS tag is 1, after TpsRawValue was taken.
+    // Frame 29, after TpsRawValue was taken: counted while the procedure runs.
     void capture();
-
-    // The port was lost: the procedure ends as cancelled, without a box of its own.
-    void endWithThePort();
+    // Its own upload ended; completed means the module has the new values.
+    void ownUploadEnded(bool completed);
+    // The port closed: a completed procedure ends quietly; any other one is
+    // cancelled, with its box when the user closed the port.
+    void portClosed(bool lost);
 
 private:
     // What a cancelled procedure puts back.
@@ -28,14 +46,19 @@ private:
     };
     void checkClosedReading();
     void finish();
+    // Ends a procedure whose upload completed, without its closing box.
+    void endCompleted();
     // Ends the procedure without sending anything.
     void cancel();
-    // Timer off, flag cleared, end points and bar as before the click.
+    // Timer off, end points and bar as before the click.
     void restore();
-    // Its buttons need the port.
-    void offerAgain();
-    Form& form_;
-    std::optional<Before> before_; // set while the procedure runs
+    ControlStore& controls_;
+    FormState& state_;
+    Activity& activity_;
+    Timer& steps_;
+    Dialogs& dialogs_;
+    Hooks hooks_;
+    std::optional<Before> before_; // set until the module has the new values
 };
 
 } // namespace orvel

@@ -1,7 +1,7 @@
 #include "tools/unit_conversion.h"
 
+#include "core/control_store.h"
 #include "core/errors.h"
-#include "form/form.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "tools/map_arithmetic.h"
@@ -11,7 +11,7 @@
 namespace orvel {
 
 std::array<std::string, config::kMapCells> UnitConversion::convertedMap(Direction direction) const {
-    auto& ui = form_.controls;
+    auto& ui = controls_;
     // The user sees which text stopped the conversion.
     auto number = [&ui](std::string_view key, auto parse) {
         try {
@@ -40,71 +40,47 @@ void UnitConversion::checkWayBack() const {
     (void)convertedMap(Direction::ToMilliseconds);
 }
 
-void UnitConversion::btnPercentualClick() {
-    auto texts = convertedMap(Direction::ToPercent);
-    auto& ui = form_.controls;
-    ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6", "btnSalvar", "Button1",
-                   "btnCarregar", "Button2", "btnAtivar"},
-                  false);
-    for (int n = 0; n < config::kMapCells; ++n) {
-        ui.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
+std::array<std::string, config::kMapCells> UnitConversion::millisecondTexts() const {
+    if (activity_.percent()) {
+        return convertedMap(Direction::ToMilliseconds);
     }
-    ui.setEnabled("btnmS", true);
-    ui.setEnabled("btnPercentual", false);
-    ui.setText("Label46", " Valores em  \" % \" ");
-    form_.state.injectionMapInPercent = true;
-    tpsOffered_ = false;
-    holdTransfers();
+    std::array<std::string, config::kMapCells> texts;
+    for (int n = 0; n < config::kMapCells; ++n) {
+        texts[static_cast<std::size_t>(n)] = controls_.text(config::injectionKey(n));
+    }
+    return texts;
+}
+
+void UnitConversion::btnPercentualClick() {
+    if (!activity_.mayConvertToPercent()) {
+        return;
+    }
+    auto texts = convertedMap(Direction::ToPercent);
+    for (int n = 0; n < config::kMapCells; ++n) {
+        controls_.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
+    }
+    controls_.setText("Label46", " Valores em  \" % \" ");
+    activity_.percentShown(true);
 }
 
 void UnitConversion::btnmSClick() {
-    showMilliseconds();
-    auto& ui = form_.controls;
-    // Buttons that a running scanner, upload or download holds come back at its end.
-    const bool busy = form_.scanner.isOn() || form_.timer2->enabled() || ui.visible("pnAguarde");
-    if (busy) {
-        return;
-    }
-    ui.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2"}, true);
-    if (form_.state.portActive) {
-        ui.setEnabled({"btnEnvia", "Button8", "btnLerDados", "Button6"}, true);
-    }
-    if (std::exchange(tpsOffered_, false) && form_.port.isOpen() && form_.timerTps->tag == 0) {
-        ui.setEnabled("btnConfigurarTps", true);
+    if (activity_.percent() && activity_.mayChangeMapAsWhole()) {
+        toMilliseconds();
     }
 }
 
-void UnitConversion::showMilliseconds() {
+void UnitConversion::toMilliseconds() {
     auto texts = convertedMap(Direction::ToMilliseconds);
-    auto& ui = form_.controls;
     for (int n = 0; n < config::kMapCells; ++n) {
-        ui.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
+        controls_.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
     }
-    ui.setEnabled("btnmS", false);
-    ui.setEnabled("btnPercentual", true);
-    ui.setText("Label46", " Valores em Ti \" mS \" ");
-    form_.state.injectionMapInPercent = false;
-}
-
-void UnitConversion::holdTransfers() {
-    if (!form_.state.injectionMapInPercent) {
-        return;
-    }
-    auto& ui = form_.controls;
-    if (ui.enabled("btnConfigurarTps")) {
-        tpsOffered_ = true;
-        ui.setEnabled("btnConfigurarTps", false);
-    }
-    for (auto name : {"btnEnvia", "btnLerDados", "btnSalvar", "btnCarregar"}) {
-        if (ui.enabled(name)) {
-            ui.setEnabled(name, false);
-        }
-    }
+    controls_.setText("Label46", " Valores em Ti \" mS \" ");
+    activity_.percentShown(false);
 }
 
 void UnitConversion::beforeMillisecondsArrive() {
-    if (form_.state.injectionMapInPercent) {
-        btnmSClick(); // the buttons stay with a download that holds them
+    if (activity_.percent()) {
+        toMilliseconds();
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "activity/activity.h"
 #include "model/config.h"
 
 #include <array>
@@ -7,35 +8,35 @@
 
 namespace orvel {
 
-class Form;
+class ControlStore;
 
 // The injection map in milliseconds or in percent of injector opening.
 class UnitConversion {
 public:
-    explicit UnitConversion(Form& form) : form_(form) {}
+    UnitConversion(ControlStore& controls, Activity& activity)
+        : controls_(controls), activity_(activity) {}
+    // The buttons: refused while a transfer or the TPS procedure uses the map.
     void btnPercentualClick();
     void btnmSClick();
+    // Back to milliseconds for whoever needs them (leaving the alteration mode).
+    void toMilliseconds();
     // Throws the conversion error, with the focus on the text, when the map in
     // percent could not go back to milliseconds; changes nothing.
     void checkWayBack() const;
-    // While the map shows percent, reading, sending, saving, loading and the TPS
-    // procedure stay off, whatever else would enable them (the event boundary
-    // calls this after every event). Whether the procedure was on offer is kept
-    // for the way back.
-    void holdTransfers();
+    // The map's cells in milliseconds whatever the window shows (a recording's
+    // copy of the map); throws as checkWayBack.
+    [[nodiscard]] std::array<std::string, config::kMapCells> millisecondTexts() const;
     // A configuration's injection row is about to arrive in milliseconds: a map
     // in percent goes back first, so that no cell is converted twice.
     void beforeMillisecondsArrive();
 
 private:
-    // The conversion back without the buttons.
-    void showMilliseconds();
     enum class Direction { ToPercent, ToMilliseconds };
     // Every cell's new text, or a thrown error before anything has changed.
     [[nodiscard]] std::array<std::string, config::kMapCells>
     convertedMap(Direction direction) const;
-    Form& form_;
-    bool tpsOffered_ = false;
+    ControlStore& controls_;
+    Activity& activity_;
 };
 
 } // namespace orvel

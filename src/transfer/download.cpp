@@ -1,6 +1,9 @@
 #include "transfer/download.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
+#include "form/form_state.h"
+#include "link/serial_port_controller.h"
 #include "model/config.h"
 #include "model/entry_rules.h"
 #include "model/number_text.h"
@@ -31,33 +34,33 @@ std::string plain(int value) {
 
 } // namespace
 
-Download::Download(Form& form) : form_(form) {}
-Download::~Download() = default;
-
 void Download::btnLerDadosClick() {
-    form_.port.send(frames::encodeCommand(frames::Command::ReadConfig));
-    for (auto bar : {"pbCarregando", "pbCarregando1"}) {
-        form_.controls.setMin(bar, 0);
-        form_.controls.setMax(bar, frames::kLastConfigurationId);
-        form_.controls.setPosition(bar, 0);
+    if (!activity_.mayTransfer()) {
+        return;
     }
-    form_.controls.setVisible("Panel1", true);
+    hooks_.beforeStart();
+    port_.send(frames::encodeCommand(frames::Command::ReadConfig));
+    for (auto bar : {"pbCarregando", "pbCarregando1"}) {
+        controls_.setMin(bar, 0);
+        controls_.setMax(bar, frames::kLastConfigurationId);
+        controls_.setPosition(bar, 0);
+    }
+    activity_.readRequested();
     restartTimeout();
 }
 
 void Download::handleFrame(const frames::ModuleFrame& frame) {
+    if (!activity_.acceptsConfiguration()) {
+        return; // nobody asked: the fields belong to what runs now
+    }
     const int id = frame.id;
     if (id == 1) {
-        beginReceiving();
+        activity_.readReceiving();
     }
-    if (id < frames::kLastConfigurationId) {
-        // Only a download in progress watches for silence: a stray frame must not
-        // end a display it did not start. Frame 1 starts one unless another
-        // operation holds the buttons; that operation gives them back itself.
-        const bool starts = id == 1 && !otherOperationRuns();
-        if (starts || form_.downloadTimeout->enabled()) {
-            restartTimeout();
-        }
+    // Only a read watches for silence: a stray frame must not end a display it
+    // did not start.
+    if (id < frames::kLastConfigurationId && activity_.reading()) {
+        restartTimeout();
     }
     if (id >= 1 && id <= 9) {
         writeIgnitionRow(frame);
@@ -78,41 +81,32 @@ void Download::handleFrame(const frames::ModuleFrame& frame) {
     }
 }
 
-void Download::beginReceiving() {
-    auto& c = form_.controls;
-    c.setVisible("pnAguarde", true);
-    c.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2", "btnEnvia", "Button8",
-                  "btnLerDados", "Button6", "Button3", "btnAlterarMapas", "btnConfigurarTps",
-                  "btnDesativar", "btnAtivar"},
-                 false);
-}
-
 void Download::writeIgnitionRow(const frames::ModuleFrame& frame) {
     const int first = 8 * (frame.id - 1);
     for (int i = 0; i < 8; ++i) {
-        form_.controls.setText(config::ignitionKey(first + i),
-                               numtext::formatPattern(frame.data[i], kWholeNumber));
+        controls_.setText(config::ignitionKey(first + i),
+                          numtext::formatPattern(frame.data[i], kWholeNumber));
     }
 }
 
 void Download::writeInjectionRow(const frames::ModuleFrame& frame) {
-    form_.units.beforeMillisecondsArrive();
+    hooks_.beforeMillisecondsArrive();
     const int first = 8 * (frame.id - 10);
     for (int i = 0; i < 8; ++i) {
-        form_.controls.setText(config::injectionKey(first + i), tenths(frame.data[i], kOneDecimal));
+        controls_.setText(config::injectionKey(first + i), tenths(frame.data[i], kOneDecimal));
     }
 }
 
 void Download::writeCorrections(const frames::ModuleFrame& frame) {
     const auto row = kCorrectionRows[static_cast<std::size_t>(frame.id - 19)];
     for (int i = 0; i < 8; ++i) {
-        form_.controls.setText(config::correctionKey(row, i),
-                               numtext::formatPattern(frames::s8(frame.data[i]), kWholeNumber));
+        controls_.setText(config::correctionKey(row, i),
+                          numtext::formatPattern(frames::s8(frame.data[i]), kWholeNumber));
     }
 }
 
 void Download::writePressureAndQuickAcceleration(const frames::ModuleFrame& frame) {
-    auto& c = form_.controls;
+    auto& c = controls_;
     const auto& d = frame.data;
     for (std::size_t i = 0; i < config::kPressureKeys.size(); ++i) {
         c.setText(config::kPressureKeys[i], numtext::formatPattern(frames::s8(d[i]), kWholeNumber));
@@ -124,7 +118,7 @@ void Download::writePressureAndQuickAcceleration(const frames::ModuleFrame& fram
 }
 
 void Download::writeProbe(const frames::ModuleFrame& frame) {
-    auto& c = form_.controls;
+    auto& c = controls_;
     const auto& d = frame.data;
     setChoice("cbSondaTipo", d[0]);
     setChoice("cbSondaCorrecao", d[7]);
@@ -136,7 +130,7 @@ void Download::writeProbe(const frames::ModuleFrame& frame) {
 }
 
 void Download::writeCutOffFanAndAir(const frames::ModuleFrame& frame) {
-    auto& c = form_.controls;
+    auto& c = controls_;
     const auto& d = frame.data;
     c.setText("eDeslCutOff", plain(d[0] * 100));
     c.setText("eLigaCutOff", plain(d[1] * 100));
@@ -149,8 +143,8 @@ void Download::writeCutOffFanAndAir(const frames::ModuleFrame& frame) {
 }
 
 void Download::writeEngineLayout(const frames::ModuleFrame& frame) {
-    auto& c = form_.controls;
-    auto& s = form_.state;
+    auto& c = controls_;
+    auto& s = state_;
     const auto& d = frame.data;
     setChoice("cbTipoDistribuidor", d[1]);
     c.setText("cbCilindros", plain(d[0]));
@@ -172,55 +166,39 @@ void Download::writeEngineLayout(const frames::ModuleFrame& frame) {
 }
 
 void Download::finish() {
-    form_.downloadTimeout->setEnabled(false);
-    auto& c = form_.controls;
-    c.setVisible({"pnAguarde", "Panel1"}, false);
-    c.setEnabled({"btnConfigurarTps", "btnDesativar", "btnSalvar", "Button1", "btnCarregar",
-                  "Button2", "btnEnvia", "Button8", "btnLerDados", "Button6", "Button3",
-                  "btnAlterarMapas"},
-                 true);
+    timeout_.setEnabled(false);
+    activity_.readCompleted();
 }
 
 void Download::timeoutTick() {
-    form_.downloadTimeout->setEnabled(false);
-    if (otherOperationRuns()) {
-        return; // its display and buttons are not the read's to touch
-    }
-    auto& c = form_.controls;
-    c.setVisible({"pnAguarde", "Panel1"}, false);
-    c.setEnabled({"btnSalvar", "Button1", "btnCarregar", "Button2", "btnAlterarMapas"}, true);
-    if (!form_.link.isOpen()) {
-        // The port went away under the download: the transfer buttons stay off.
+    timeout_.setEnabled(false);
+    if (!activity_.reading()) {
         return;
     }
-    // The TPS calibration needs a whole configuration, so it stays off until one arrives.
-    c.setEnabled({"btnDesativar", "btnEnvia", "Button8", "btnLerDados", "Button6", "Button3"},
-                 true);
-    form_.dialogs.message(std::string(kNoModuleAnswer));
+    activity_.readTimedOut();
+    // The line went away under the read: its failure notice follows and says so.
+    if (port_.lineOpen()) {
+        dialogs_.message(std::string(kNoModuleAnswer));
+    }
 }
 
 void Download::abandon() {
-    if (!form_.downloadTimeout->enabled()) {
+    if (!activity_.reading()) {
         return;
     }
-    form_.downloadTimeout->setEnabled(false);
-    form_.controls.setVisible({"pnAguarde", "Panel1"}, false);
-}
-
-bool Download::otherOperationRuns() const {
-    return form_.scanner.isOn() || form_.timer2->enabled() || form_.timerTps->tag != 0;
+    timeout_.setEnabled(false);
+    activity_.readAbandoned();
 }
 
 void Download::restartTimeout() {
-    auto& timer = *form_.downloadTimeout;
-    timer.setEnabled(false);
-    timer.setInterval(kTimeoutMs);
-    timer.setEnabled(true);
+    timeout_.setEnabled(false);
+    timeout_.setInterval(kTimeoutMs);
+    timeout_.setEnabled(true);
 }
 
 void Download::setChoice(const char* list, int code) {
     if (auto text = config::textOf(list, code)) {
-        form_.controls.setText(list, std::string(*text));
+        controls_.setText(list, std::string(*text));
     }
 }
 

@@ -1,10 +1,18 @@
 #pragma once
 
+#include "activity/activity.h"
 #include "link/frames.h"
+
+#include <functional>
+#include <utility>
 
 namespace orvel {
 
-class Form;
+class ControlStore;
+class Dialogs;
+class SerialPortController;
+class Timer;
+struct FormState;
 
 // "Lêr Dados": read command, configuration frames 1..26 into the fields.
 class Download {
@@ -12,18 +20,24 @@ public:
     // Silence that ends a download whose frame 26 never comes.
     static constexpr int kTimeoutMs = 3000;
 
-    explicit Download(Form& form);
-    ~Download();
+    struct Hooks {
+        std::function<void()> beforeStart;              // the line is the read's alone
+        std::function<void()> beforeMillisecondsArrive; // a map in percent goes back first
+    };
+
+    Download(ControlStore& controls, FormState& state, Activity& activity, Timer& timeout,
+             Dialogs& dialogs, SerialPortController& port, Hooks hooks)
+        : controls_(controls), state_(state), activity_(activity), timeout_(timeout),
+          dialogs_(dialogs), port_(port), hooks_(std::move(hooks)) {}
     void btnLerDadosClick();
     void handleFrame(const frames::ModuleFrame& frame); // ids 1..26
     // Ends a download whose frame 26 never came (3 s of silence).
     void timeoutTick();
-    // An upload or the scanner takes the port over, or the port closes: the read
-    // the user asked for waits no longer, and its waiting display goes.
+    // An upload, the scanner or the TPS procedure takes the port over, or the
+    // port closes: the read the user asked for waits no longer.
     void abandon();
 
 private:
-    void beginReceiving();
     void writeIgnitionRow(const frames::ModuleFrame& frame);
     void writeInjectionRow(const frames::ModuleFrame& frame);
     void writeCorrections(const frames::ModuleFrame& frame);
@@ -33,11 +47,15 @@ private:
     void writeEngineLayout(const frames::ModuleFrame& frame);
     void finish();
     void restartTimeout();
-    // The scanner, an upload or the TPS procedure holds the buttons.
-    [[nodiscard]] bool otherOperationRuns() const;
     void setChoice(const char* list, int code);
 
-    Form& form_;
+    ControlStore& controls_;
+    FormState& state_;
+    Activity& activity_;
+    Timer& timeout_;
+    Dialogs& dialogs_;
+    SerialPortController& port_;
+    Hooks hooks_;
 };
 
 } // namespace orvel

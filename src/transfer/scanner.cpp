@@ -1,6 +1,9 @@
 #include "transfer/scanner.h"
 
-#include "form/form.h"
+#include "core/control_store.h"
+#include "core/platform.h"
+#include "form/form_state.h"
+#include "link/serial_port_controller.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "transfer/scanner_values.h"
@@ -36,10 +39,6 @@ std::string signedPattern(std::uint8_t b) {
 
 } // namespace
 
-bool Scanner::isOn() const {
-    return form_.state.scannerActive;
-}
-
 void Scanner::start() {
     if (!isOn()) {
         Button3Click();
@@ -53,89 +52,84 @@ void Scanner::stop() {
 }
 
 void Scanner::Button3Click() {
-    const std::string& caption = form_.controls.caption("Button3");
+    const std::string& caption = controls_.caption("Button3");
     if (caption == kSwitchOnCaption) {
         switchOn();
     } else if (caption == kSwitchOffCaption) {
         switchOff();
     }
-    form_.state.frameReceived = true;
+    state_.frameReceived = true;
 }
 
 void Scanner::switchOn() {
-    form_.download.abandon();
-    auto& c = form_.controls;
-    c.setTabVisible("TabSheet2", false);
-    c.setVisible("GroupBox3", false);
-    form_.state.scannerActive = true;
-    for (auto g : kGauges) {
-        c.setVisible(g, true);
+    if (!activity_.mayStartScanner()) {
+        return; // a transfer holds the line, or there is no port to poll
     }
-    c.setEnabled({"btnLerDados", "btnEnvia", "btnSalvar", "btnCarregar"}, false);
-    form_.timer1->setInterval(kFirstPollMs);
-    form_.timer1->setEnabled(true);
-    c.setCaption("Button3", kSwitchOffCaption);
-    c.setEnabled({"btnAlterarMapas", "btnDesativar", "btnConfigurarTps"}, false);
-    form_.recorder.sessionStarted();
+    hooks_.beforeStart();
+    activity_.scannerOn();
+    poll_.setInterval(kFirstPollMs);
+    poll_.setEnabled(true);
+    controls_.setCaption("Button3", kSwitchOffCaption);
+    hooks_.sessionStarted();
 }
 
 void Scanner::switchOff() {
-    auto& c = form_.controls;
     // Whatever ends the session (the user, the watchdog, the TPS procedure, a
     // lost port) comes through here.
-    form_.recorder.sessionEnded();
-    form_.state.scannerActive = false;
-    c.setEnabled({"btnLerDados", "btnEnvia", "btnSalvar", "btnCarregar"}, true);
-    c.setCaption("Button3", kSwitchOnCaption);
-    c.setEnabled({"btnAlterarMapas", "btnDesativar"}, true);
-    for (auto g : kGauges) {
-        c.setVisible(g, false);
-    }
-    c.setVisible("GroupBox3", true);
-    c.setTabVisible("TabSheet2", true);
+    hooks_.sessionEnded();
+    activity_.scannerStopping();
+    controls_.setCaption("Button3", kSwitchOnCaption);
     // Timer1 keeps running: its next tick sends the stop command.
 }
 
-void Scanner::Timer1Timer() {
-    auto& timer = *form_.timer1;
-    if (pollingWithoutPort()) {
+void Scanner::finishStopping() {
+    if (activity_.scanner() != Activity::Scanner::Stopping) {
         return;
     }
-    if (!form_.state.frameReceived) {
-        timer.setEnabled(false);
-        Button3Click();
-        form_.dialogs.message("Módulo não responde");
-        if (pollingWithoutPort()) {
-            return; // the port was lost while the box was open; that loss was reported
-        }
+    poll_.setEnabled(false);
+    activity_.scannerOff();
+    if (port_.lineOpen()) {
+        port_.send(frames::encodeCommand(frames::Command::ScannerStop));
     }
-    if (timer.interval() == kFirstPollMs) {
-        timer.setInterval(kPollMs);
-    }
-    if (form_.state.scannerActive) {
-        form_.port.send(frames::encodeCommand(frames::Command::ScannerPoll));
-    } else {
-        form_.port.send(frames::encodeCommand(frames::Command::ScannerStop));
-        timer.setEnabled(false);
-    }
-    form_.state.frameReceived = false;
 }
 
-bool Scanner::pollingWithoutPort() {
-    if (form_.port.isOpen()) {
-        return false;
+void Scanner::portClosed() {
+    if (isOn()) {
+        switchOff();
     }
-    // A port lost while a box was open: a later start (the TPS procedure) or
-    // the rest of this tick finds nothing to poll. Off, quietly.
-    form_.timer1->setEnabled(false);
-    stop();
-    form_.port.ComPort1AfterClose();
-    form_.state.frameReceived = false;
-    return true;
+    poll_.setEnabled(false);
+    activity_.scannerOff();
+    state_.frameReceived = false;
+}
+
+void Scanner::Timer1Timer() {
+    if (!port_.isOpen()) {
+        poll_.setEnabled(false);
+        return;
+    }
+    if (!state_.frameReceived) {
+        poll_.setEnabled(false);
+        Button3Click();
+        dialogs_.message("Módulo não responde");
+        if (!port_.isOpen() || activity_.scanner() == Activity::Scanner::Off) {
+            return; // the port went, or another start took the stop over, while the box was open
+        }
+    }
+    if (poll_.interval() == kFirstPollMs) {
+        poll_.setInterval(kPollMs);
+    }
+    if (isOn()) {
+        port_.send(frames::encodeCommand(frames::Command::ScannerPoll));
+    } else {
+        poll_.setEnabled(false);
+        activity_.scannerOff();
+        port_.send(frames::encodeCommand(frames::Command::ScannerStop));
+    }
+    state_.frameReceived = false;
 }
 
 void Scanner::handleFrame(const frames::ModuleFrame& frame) {
-    form_.recorder.frameReceived(frame, form_.state.cylinderCount);
+    hooks_.frameArrived(frame);
     switch (frame.id) {
     case 29:
         sensorFrame(frame.data);
@@ -157,8 +151,8 @@ void Scanner::handleFrame(const frames::ModuleFrame& frame) {
 }
 
 void Scanner::sensorFrame(const Data& d) {
-    auto& c = form_.controls;
-    auto& s = form_.state;
+    auto& c = controls_;
+    auto& s = state_;
     s.loadPosition = d[7];
     c.setText("eTemperatura", integer(d[0]));
     c.setTextColor("eTemperatura", d[0] >= 95 ? colors::yellow : colors::lime);
@@ -166,9 +160,7 @@ void Scanner::sensorFrame(const Data& d) {
     c.setText("eAtuadorML", integer(d[2]));
     c.setText("eValorSonda", integer(scanvalues::lambdaMillivolts(d[3])));
     s.tpsRawValue = frames::u16(d[4], d[5]);
-    if (form_.timerTps->tag == 1) {
-        form_.tps.capture();
-    }
+    hooks_.tpsRead();
     c.setPosition("BarraTps", s.tpsRawValue / 4);
     s.tpsVoltage = scanvalues::tpsVolts(s.tpsRawValue);
     c.setText("eValorTps", numtext::formatPattern(s.tpsVoltage, "0.00 "));
@@ -179,8 +171,8 @@ void Scanner::sensorFrame(const Data& d) {
 }
 
 void Scanner::engineFrame(const Data& d) {
-    auto& c = form_.controls;
-    auto& s = form_.state;
+    auto& c = controls_;
+    auto& s = state_;
     c.setText("eAvanco", integer(d[0]) + "°");
     s.rpmPosition = frames::s8(d[1]);
     c.setText("eLinhaMapa", integer(s.rpmPosition));
@@ -210,7 +202,7 @@ void Scanner::engineFrame(const Data& d) {
 }
 
 void Scanner::correctionFrame(const Data& d) {
-    auto& c = form_.controls;
+    auto& c = controls_;
     c.setText("eCorSondaCurto", signedPattern(d[0]));
     c.setText("eCorSondaLongo", signedPattern(d[1]));
     c.setText("eCorTemperatura", signedPattern(d[2]) + " %");
@@ -221,7 +213,7 @@ void Scanner::correctionFrame(const Data& d) {
 }
 
 void Scanner::diagnosticFrame(const frames::ModuleFrame& frame) {
-    auto& c = form_.controls;
+    auto& c = controls_;
     const auto& d = frame.data;
     const std::size_t first = frame.id == 32 ? 2 : 0;
     std::string line;
@@ -243,7 +235,7 @@ void Scanner::diagnosticFrame(const frames::ModuleFrame& frame) {
 }
 
 void Scanner::markCells() {
-    const auto& s = form_.state;
+    const auto& s = state_;
     std::optional<int> current, nextRow, nextColumn, diagonal;
     const int row = s.rpmPosition / kStepsPerCell;
     const int column = s.loadPosition / kStepsPerCell;
@@ -264,7 +256,7 @@ void Scanner::markCells() {
         }
     }
 
-    auto& cells = form_.state.highlightedCells;
+    auto& cells = state_.highlightedCells;
     for (auto& entry : cells) {
         if (entry &&
             (entry == current || entry == nextRow || entry == nextColumn || entry == diagonal)) {
@@ -288,8 +280,8 @@ void Scanner::setCellMarked(std::optional<int> cell, bool marked) {
         return;
     }
     const Rgb color = marked ? colors::red : colors::black;
-    form_.controls.setColor(config::ignitionKey(*cell), color);
-    form_.controls.setColor(config::injectionKey(*cell), color);
+    controls_.setColor(config::ignitionKey(*cell), color);
+    controls_.setColor(config::injectionKey(*cell), color);
 }
 
 } // namespace orvel

@@ -1,7 +1,9 @@
 #include "transfer/upload.h"
 
+#include "core/control_store.h"
 #include "core/errors.h"
-#include "form/form.h"
+#include "core/platform.h"
+#include "link/serial_port_controller.h"
 #include "model/config.h"
 #include "model/number_text.h"
 
@@ -97,84 +99,96 @@ std::uint8_t wire(std::int8_t value) {
 } // namespace
 
 void Upload::btnEnviaClick() {
-    start(false);
+    if (activity_.mayTransfer()) {
+        start(Activity::Upload::User);
+    }
 }
 
 void Upload::startForTpsCalibration() {
-    start(true);
+    if (activity_.portOpen() && !activity_.uploading() && !activity_.receiving()) {
+        start(Activity::Upload::Tps);
+    }
 }
 
-void Upload::start(bool forTpsCalibration) {
+void Upload::start(Activity::Upload owner) {
     const UploadValues values = prepare();
     // Every value is checked before anything is shown or sent: an upload that
     // stops half-way would leave the module with a mixed configuration.
     for (int k = frames::kFirstPacket; k <= frames::kLastPacket; ++k) {
         (void)buildPacket(k, values);
     }
-    static_cast<UploadValues&>(form_.state) = values;
-    form_.download.abandon();
+    hooks_.beforeStart();
+    static_cast<UploadValues&>(state_) = values;
 
-    auto& c = form_.controls;
-    if (form_.timerTps->tag == 0) {
-        c.setVisible({"pnAguarde", "Panel1"}, true);
+    // During the TPS procedure the bars keep what it shows.
+    if (activity_.tps() == Activity::Tps::None) {
         for (auto bar : {"pbCarregando", "pbCarregando1"}) {
-            c.setPosition(bar, 0);
-            c.setMin(bar, 0);
-            c.setMax(bar, kBarMaximum);
+            controls_.setPosition(bar, 0);
+            controls_.setMin(bar, 0);
+            controls_.setMax(bar, kBarMaximum);
         }
     }
-    c.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8", "Button3", "btnDesativar",
-                  "btnAlterarMapas", "btnCarregar", "Button2", "btnSalvar", "Button1",
-                  "btnConfigurarTps"},
-                 false);
-    // A running upload (the TPS calibration may start one) starts over at packet 1.
-    form_.timer2->setInterval(kFirstTickMs);
-    form_.timer2->setEnabled(true);
-    form_.state.uploadTick = 0;
-    forTpsCalibration_ = forTpsCalibration;
+    activity_.uploadStarted(owner);
+    pace_.setInterval(kFirstTickMs);
+    pace_.setEnabled(true);
+    state_.uploadTick = 0;
 }
 
 void Upload::Timer2Timer() {
-    form_.timer2->setInterval(kTickMs);
-    auto& s = form_.state;
+    pace_.setInterval(kTickMs);
+    auto& s = state_;
     ++s.uploadTick;
-    form_.controls.setPosition("pbCarregando", s.uploadTick);
-    form_.controls.setPosition("pbCarregando1", s.uploadTick);
-    if (!form_.link.isOpen()) {
-        // The port failed under the upload and has already said so.
-        finish();
+    controls_.setPosition("pbCarregando", s.uploadTick);
+    controls_.setPosition("pbCarregando1", s.uploadTick);
+    if (!activity_.uploading() || !port_.isOpen()) {
+        finish(false); // the port failed under the upload and has already said so
         return;
     }
     const int tick = s.uploadTick;
     try {
         if (tick >= frames::kFirstPacket && tick <= frames::kLastPacket) {
-            form_.port.send(frames::encodePacket(buildPacket(tick)));
+            port_.send(frames::encodePacket(buildPacket(tick)));
             if (tick == 31) {
-                form_.controls.setRange("BarraTps", s.tpsClosedValue / 4, s.tpsOpenValue);
+                controls_.setRange("BarraTps", s.tpsClosedValue / 4, s.tpsOpenValue);
             }
         } else if (tick == kEndTick) {
-            finish();
-            form_.port.send(frames::encodeCommand(frames::Command::UploadEnd));
-            if (forTpsCalibration_) {
-                s.tpsUploadCompleted = true;
-            }
+            port_.send(frames::encodeCommand(frames::Command::UploadEnd));
+            finish(true);
         }
     } catch (const OrvelError&) {
         // A value edited into something unsendable, or a failed write: the rest
         // would go out without it, so the upload stops here.
-        finish();
+        finish(false);
         throw;
     }
 }
 
+void Upload::abort() {
+    if (activity_.uploading()) {
+        finish(false);
+    }
+}
+
+void Upload::finish(bool completed) {
+    pace_.setEnabled(false);
+    if (!activity_.uploading()) {
+        return;
+    }
+    const bool forTps = activity_.upload() == Activity::Upload::Tps;
+    activity_.uploadEnded();
+    if (forTps) {
+        hooks_.tpsUploadEnded(completed);
+    }
+}
+
 frames::ConfigPacket Upload::buildPacket(int number) const {
-    return buildPacket(number, form_.state);
+    return buildPacket(number, state_);
 }
 
 UploadValues Upload::prepare() const {
-    const FieldReader read(form_.controls);
+    const FieldReader read(controls_);
     // Unknown list texts keep the codes of the last click.
-    UploadValues p = static_cast<const UploadValues&>(form_.state);
+    UploadValues p = static_cast<const UploadValues&>(state_);
     p.fanCorrectionTenths = read.tenths("emSCorrecaoEletro");
 
     auto enter = [&](auto& table, std::size_t point, std::string_view key) {
@@ -196,7 +210,7 @@ UploadValues Upload::prepare() const {
     interpolate(p.mlCorrectionTable);
     interpolate(p.atmCorrectionTable);
 
-    const auto& c = form_.controls;
+    const auto& c = controls_;
     setCode(p.probeCorrectionCode, "cbSondaCorrecao", c);
     setCode(p.mapCombinationCode, "cbCombinacaoMapa", c);
     setCode(p.quickAccelSourceCode, "cbRapidaTpsxMap", c);
@@ -208,8 +222,8 @@ UploadValues Upload::prepare() const {
 }
 
 frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) const {
-    const FieldReader read(form_.controls);
-    const auto& s = form_.state;
+    const FieldReader read(controls_);
+    const auto& s = state_;
     frames::ConfigPacket packet{static_cast<std::uint8_t>(number), {}};
     auto& d = packet.payload;
     // Values no field holds: nothing to focus.
@@ -220,9 +234,9 @@ frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) cons
             d[i] = read.integerByte(config::ignitionKey(8 * (number - 1) + i));
         }
     } else if (number >= 10 && number <= 18) {
-        if (form_.state.injectionMapInPercent) {
+        if (activity_.percent()) {
             // The module takes the cells as milliseconds.
-            form_.controls.focus("btnmS");
+            controls_.focus("btnmS");
             throw RefusedError(" Atenção ! !  O mapa de injeção está em \" % \". Converta para "
                                "Ti \" mS \" antes de enviar.  ");
         }
@@ -250,7 +264,7 @@ frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) cons
         // No count yet (nothing read or sent, and a list text that is no item):
         // the module would work its engine speed out with no cylinders.
         if (p.cylinderCount < 1) {
-            form_.controls.focus("cbCilindros");
+            controls_.focus("cbCilindros");
             throw RefusedError(" Atenção ! !  Número de cilindros inválido: " +
                                numtext::formatInteger(p.cylinderCount) + " ");
         }
@@ -278,21 +292,6 @@ frames::ConfigPacket Upload::buildPacket(int number, const UploadValues& p) cons
              read.integerByte("ePercentualAr")};
     }
     return packet;
-}
-
-void Upload::finish() {
-    form_.timer2->setEnabled(false);
-    auto& c = form_.controls;
-    if (form_.timerTps->tag == 0) {
-        c.setVisible({"pnAguarde", "Panel1"}, false);
-    }
-    c.setEnabled({"btnAlterarMapas", "btnCarregar", "Button2", "btnSalvar", "Button1"}, true);
-    // Buttons that need the port come back only while it is open.
-    if (form_.link.isOpen()) {
-        c.setEnabled({"btnLerDados", "Button6", "btnEnvia", "Button8", "Button3", "btnDesativar",
-                      "btnConfigurarTps"},
-                     true);
-    }
 }
 
 } // namespace orvel

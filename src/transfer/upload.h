@@ -1,15 +1,20 @@
 #pragma once
 
+#include "activity/activity.h"
 #include "form/form_state.h"
 #include "link/frames.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <utility>
 
 namespace orvel {
 
-class Form;
+class ControlStore;
+class SerialPortController;
+class Timer;
 
 // "Enviar Dados": 32 packets paced by Timer2, then the end command.
 class Upload {
@@ -19,26 +24,41 @@ public:
     static constexpr int kEndTick = 35;
     static constexpr int kBarMaximum = 33;
 
-    explicit Upload(Form& form) : form_(form) {}
+    struct Hooks {
+        std::function<void()> beforeStart; // the line is the upload's alone
+        // The TPS procedure's own upload ended: completed (the end command went) or not.
+        std::function<void(bool completed)> tpsUploadEnded;
+    };
+
+    Upload(ControlStore& controls, FormState& state, Activity& activity, Timer& pace,
+           SerialPortController& port, Hooks hooks)
+        : controls_(controls), state_(state), activity_(activity), pace_(pace), port_(port),
+          hooks_(std::move(hooks)) {}
     // Refuses (nothing sent, nothing changed) when any value would not arrive
     // intact, with the focus on its field.
     void btnEnviaClick();
     // The same upload for the TPS procedure, whose completion follows its end.
     void startForTpsCalibration();
     void Timer2Timer();
+    // The port went: the upload ends where it is.
+    void abort();
     // Packet k (1..32) from the current texts and the values the click prepared.
     // Throws ConversionError / RefusedError when a value does not parse or fit.
     [[nodiscard]] frames::ConfigPacket buildPacket(int number) const;
 
 private:
-    void start(bool forTpsCalibration);
+    void start(Activity::Upload owner);
     [[nodiscard]] UploadValues prepare() const;
     [[nodiscard]] frames::ConfigPacket buildPacket(int number, const UploadValues& values) const;
-    // Ends an upload: timer off, waiting display gone, buttons back.
-    void finish();
+    // Ends an upload: timer off, the activity told.
+    void finish(bool completed);
 
-    Form& form_;
-    bool forTpsCalibration_ = false;
+    ControlStore& controls_;
+    FormState& state_;
+    Activity& activity_;
+    Timer& pace_;
+    SerialPortController& port_;
+    Hooks hooks_;
 };
 
 } // namespace orvel
