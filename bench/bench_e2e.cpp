@@ -158,7 +158,7 @@ WindowRun windowRun(int uploads) {
     orvel::app::MainWindow window(link, link, timers, dialogs);
     window.show();
     auto& form = window.form();
-    if (!form.click("btnAtivar") || !form.state.portActive) {
+    if (!form.click("btnAtivar") || !form.activity.portOpen()) {
         std::fprintf(stderr, "could not activate %s\n", form.controls.text("cbPorta").c_str());
         return run;
     }

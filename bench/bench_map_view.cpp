@@ -29,6 +29,7 @@ struct Setup {
     void edit(int i) { store.setText("e20", i % 2 == 0 ? "21" : "19"); }
     ControlStore store;
     orvel::FormState state;
+    orvel::Activity activity;
 };
 
 void BM_ReadCellsBaseline(benchmark::State& s) {
@@ -70,7 +71,8 @@ BENCHMARK(BM_SurfaceDataWholeMap);
 
 void BM_ViewRefreshAfterEdit(benchmark::State& s) {
     Setup setup;
-    orvel::app::MapViewWindow view(setup.store, setup.state, Map::Ignition, nullptr);
+    orvel::app::MapViewWindow view(setup.store, setup.state, setup.activity, Map::Ignition,
+                                   nullptr);
     view.show();
     int i = 0;
     for (auto _ : s) {
@@ -104,7 +106,8 @@ void frame(benchmark::State& s, bool withEdit) {
         return;
     }
     Setup setup;
-    orvel::app::MapViewWindow view(setup.store, setup.state, Map::Ignition, nullptr);
+    orvel::app::MapViewWindow view(setup.store, setup.state, setup.activity, Map::Ignition,
+                                   nullptr);
     view.show();
     (void)QTest::qWaitForWindowExposed(&view);
     QTest::qWait(200);

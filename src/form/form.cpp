@@ -59,19 +59,13 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                         // The port is going away in any case; its failure notice follows.
                     }
                 },
-            .lost =
+            .closing =
                 [this] {
                     scanner.portClosed();
                     upload.abort();
                     download.abandon();
                 },
-            .closed =
-                [this](bool lost) {
-                    scanner.portClosed();
-                    upload.abort();
-                    download.abandon();
-                    tps.portClosed(lost);
-                }}),
+            .closed = [this](bool lost) { tps.portClosed(lost); }}),
       receiver(controls,
                {.dispatch = [this](const std::function<void()>& h) { dispatch(h); },
                 .configuration = [this](const frames::ModuleFrame& f) { download.handleFrame(f); },
@@ -187,6 +181,7 @@ void Form::close() {
     recorder.sessionEnded();
     recorderCheck->setEnabled(false);
     replay.player.pause();
+    refreshControlStates();
 }
 
 std::string Form::replayRefusal() const {

@@ -98,6 +98,7 @@ void SerialPortController::closePort(bool lost) {
     }
     link_.close();
     if (activity_.portOpen()) {
+        hooks_.closing();
         activity_.portClosed();
         hooks_.closed(lost);
     }
@@ -121,7 +122,6 @@ void SerialPortController::portFailed(const std::string& message) {
         return; // closed already: nothing runs over it any more
     }
     const bool report = !lossReported_;
-    hooks_.lost();
     closePort(true);
     if (report) {
         throw PortError(message);

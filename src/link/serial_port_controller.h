@@ -21,7 +21,7 @@ public:
     struct Hooks {
         std::function<void()> opened;      // pending received bytes are stale
         std::function<void()> beforeClose; // still on the line: the scanner's stop command
-        std::function<void()> lost;        // the port failed: every transfer ends now
+        std::function<void()> closing;     // what runs over the port ends now
         std::function<void(bool lost)> closed;
     };
 

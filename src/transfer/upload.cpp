@@ -140,8 +140,8 @@ void Upload::Timer2Timer() {
     ++s.uploadTick;
     controls_.setPosition("pbCarregando", s.uploadTick);
     controls_.setPosition("pbCarregando1", s.uploadTick);
-    if (!activity_.uploading() || !port_.isOpen()) {
-        finish(false); // the port failed under the upload and has already said so
+    if (!activity_.uploading() || !port_.lineOpen()) {
+        finish(false); // the line failed under the upload: its notice says so and closes
         return;
     }
     const int tick = s.uploadTick;

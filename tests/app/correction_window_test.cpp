@@ -114,10 +114,10 @@ private slots:
 
         // Nothing changes in the map until "Aplicar"; not while the scanner runs.
         QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
-        rig.window->form().state.scannerActive = true;
+        rig.window->form().activity.scannerOn();
         QVERIFY(!view.apply());
         QVERIFY(view.status().contains("scanner"));
-        rig.window->form().state.scannerActive = false;
+        rig.window->form().activity.scannerOff();
 
         // A click excludes cell 28; Aplicar writes only 27.
         const QRect cell28 = view.proposalGrid()->visualItemRect(view.proposalGrid()->item(3, 4));

@@ -223,7 +223,7 @@ private slots:
         rig.dialogs.file = rig.dir.filePath("nenhum.txt").toStdString();
         rig.trigger(app::MapKind::Ignition, "actionCompareFile");
         // Percent is not what a file holds: no comparison until the map is in mS again.
-        rig.window->form().state.injectionMapInPercent = true;
+        rig.window->form().activity.percentShown(true);
         rig.trigger(app::MapKind::Ignition, "actionCompareFile");
         QVERIFY(app::ComparisonPanel::of(*rig.window) == nullptr);
         QCOMPARE(rig.dialogs.shown.size(), 3U);

@@ -95,7 +95,7 @@ private slots:
         QVERIFY(rig->click("Button3"));
         QVERIFY(waitUntil([this] { return rig->dialogs.allShown(); }, 3000));
         QCOMPARE(rig->text("Button3"), std::string("Ativar &Scanner"));
-        QVERIFY(!rig->form().state.scannerActive);
+        QVERIFY(!rig->form().activity.scanning());
         QVERIFY(rig->sim->waitForLog("command: scanner stop", 1000));
         QVERIFY(rig->form().controls.enabled("btnLerDados"));
     }

@@ -139,7 +139,7 @@ private:
     void activate() {
         form().controls.setText("cbPorta", sim->linkPath);
         QVERIFY(form().click("btnAtivar"));
-        QVERIFY(form().state.portActive);
+        QVERIFY(form().activity.portOpen());
     }
 
     void fault(const std::string& line, const std::string& kind) {
@@ -279,7 +279,7 @@ private:
         ++figures.faults["unplugged adapter"];
         QVERIFY(waitUntil([&] { return dialogs.portLosses > losses; }, 3000));
         dialogs.expectingPortLoss = false;
-        QVERIFY(!form().state.portActive);
+        QVERIFY(!form().activity.portOpen());
         QVERIFY(sim->waitForExit(3000));
         startSim();
         activate();

@@ -58,7 +58,7 @@ private:
         rig->openWindow();
         QCOMPARE(rig->text("cbPorta"), rig->sim->linkPath);
         QVERIFY(rig->click("btnAtivar"));
-        QVERIFY(rig->form().state.portActive);
+        QVERIFY(rig->form().activity.portOpen());
     }
 
     QString moduleFile() {
@@ -246,7 +246,7 @@ private slots:
         rig->dialogs.expectErrorStartingWith("ReadFile function failed (win error code: ");
         QVERIFY(rig->sim->control("unplug"));
         QVERIFY(waitUntil([this] { return rig->dialogs.allShown(); }, 3000));
-        QVERIFY(!rig->form().state.portActive);
+        QVERIFY(!rig->form().activity.portOpen());
         QVERIFY(!rig->link.isOpen());
         QVERIFY(rig->form().controls.enabled("btnAtivar"));
         QVERIFY(!rig->form().controls.enabled("btnDesativar"));

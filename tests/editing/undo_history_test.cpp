@@ -150,7 +150,7 @@ TEST_F(UndoHistoryTest, ALoadedFileIsOneStepWithTheTpsNumbers) {
 
 TEST_F(UndoHistoryTest, TheTpsCalibrationsResultIsOneStepAtItsEnd) {
     activate();
-    form.controls.setEnabled("btnConfigurarTps", true);
+    offerTpsCalibration();
     auto frame29 = [this](int raw) {
         link.feedFrame(29, {20, 0, 0, 0, static_cast<std::uint8_t>(raw & 0xFF),
                             static_cast<std::uint8_t>(raw >> 8), 0, 0});

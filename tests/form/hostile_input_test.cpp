@@ -350,12 +350,12 @@ TEST_F(HostileInputTest, UnitConversionRefusesBadCellsAndCylinderCountsBeforeCha
             dialogs.expectError(*h.asDecimal);
             EXPECT_TRUE(form.click("btnPercentual"));
             EXPECT_EQ(configuration(), before);
-            EXPECT_FALSE(form.state.injectionMapInPercent);
+            EXPECT_FALSE(form.activity.percent());
             EXPECT_TRUE(form.controls.enabled("btnEnvia"));
             continue;
         }
         EXPECT_TRUE(form.click("btnPercentual"));
-        ASSERT_TRUE(form.state.injectionMapInPercent);
+        ASSERT_TRUE(form.activity.percent());
         EXPECT_TRUE(form.click("btnmS"));
         // The huge value comes back as a number of its own size, within the rounding.
         const double back = numtext::parseDecimal(text("e0i"));

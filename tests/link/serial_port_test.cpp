@@ -22,7 +22,7 @@ protected:
     // What every way of closing the port leaves behind.
     void expectClosedAndReadyToActivate() {
         EXPECT_FALSE(link.isOpen());
-        EXPECT_FALSE(form.state.portActive);
+        EXPECT_FALSE(form.activity.portOpen());
         expectEnabled({"btnAtivar"}, true);
         expectEnabled({"btnDesativar", "Button3", "btnLerDados", "Button6", "btnEnvia", "Button8",
                        "btnConfigurarTps"},
@@ -31,13 +31,11 @@ protected:
 };
 
 TEST_F(SerialPortTest, ActivationOpensTheListedPortAndEnablesWhatNeedsIt) {
-    form.timerTps->tag = 1;
     setText("cbPorta", "COM3");
     ASSERT_TRUE(form.click("btnAtivar"));
 
     EXPECT_EQ(link.openName, "COM3");
-    EXPECT_TRUE(form.state.portActive);
-    EXPECT_EQ(form.timerTps->tag, 0);
+    EXPECT_TRUE(form.activity.portOpen());
     expectEnabled({"btnDesativar", "Button3", "btnLerDados", "Button6", "btnEnvia", "Button8"},
                   true);
     expectEnabled({"btnAtivar", "btnConfigurarTps"}, false);
@@ -45,12 +43,10 @@ TEST_F(SerialPortTest, ActivationOpensTheListedPortAndEnablesWhatNeedsIt) {
 }
 
 TEST_F(SerialPortTest, FailedActivationReportsThePortErrorAndChangesNothing) {
-    form.timerTps->tag = 1;
     setText("cbPorta", "!!");
     dialogs.expectError("Unable to open com port (win error code: 2)");
     ASSERT_TRUE(form.click("btnAtivar"));
 
-    EXPECT_EQ(form.timerTps->tag, 1);
     expectClosedAndReadyToActivate();
     expectEnabled({"btnSalvar", "btnCarregar", "btnAlterarMapas"}, true);
 }
@@ -61,7 +57,7 @@ TEST_F(SerialPortTest, AnotherPortCanBeTriedAfterAFailedActivation) {
     form.click("btnAtivar");
     activate();
     EXPECT_EQ(link.openName, "COM1");
-    EXPECT_TRUE(form.state.portActive);
+    EXPECT_TRUE(form.activity.portOpen());
 }
 
 TEST_F(SerialPortTest, ARefusedOpenTellsBelowTheMessageWhatToDo) {
@@ -87,7 +83,7 @@ TEST_F(SerialPortTest, ARefusedOpenTellsBelowTheMessageWhatToDo) {
 
 TEST_F(SerialPortTest, DeactivationClosesThePortAndDisablesTheTpsButton) {
     activate();
-    form.controls.setEnabled("btnConfigurarTps", true);
+    offerTpsCalibration();
     ASSERT_TRUE(form.click("btnDesativar"));
 
     EXPECT_EQ(link.closes, 1);
@@ -143,7 +139,7 @@ TEST_F(SerialPortTest, UnplugWhileIdleReportsOnceAndClosesThePort) {
     link.unplug(); // a late second notice of the same loss
     EXPECT_EQ(dialogs.shown.size(), 1u);
     activate();
-    EXPECT_TRUE(form.state.portActive);
+    EXPECT_TRUE(form.activity.portOpen());
 }
 
 TEST_F(SerialPortTest, UnplugWithTheScannerOnSwitchesItOffWithoutFurtherSends) {
@@ -204,11 +200,11 @@ TEST_F(SerialPortTest, UnplugDuringTpsCalibrationStopsItsTimer) {
     activate();
     form.timerTps->setInterval(500);
     form.timerTps->setEnabled(true);
-    form.timerTps->tag = 1;
+    form.activity.tpsPhase(Activity::Tps::ClosedWait);
     dialogs.expectError("ReadFile function failed (win error code: 5)");
     link.unplug();
     EXPECT_FALSE(form.timerTps->enabled());
-    EXPECT_EQ(form.timerTps->tag, 0);
+    EXPECT_EQ(form.activity.tps(), Activity::Tps::None);
 }
 
 // The Qt link closes itself when a write finds the device gone; the write's

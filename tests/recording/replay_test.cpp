@@ -37,7 +37,9 @@ const std::vector<std::string> kLocked{"btnLerDados", "Button6",   "btnEnvia",  
 
 class ReplayTest : public CoreTest {
 protected:
-    void start() { form.replay.start(elevenSets()); }
+    void start() {
+        form.dispatch([this] { form.replay.start(elevenSets()); });
+    }
     [[nodiscard]] std::map<std::string, bool> enabledStates() const {
         std::map<std::string, bool> states;
         for (const auto& n : kLocked) {
@@ -108,7 +110,7 @@ TEST_F(ReplayTest, APortLostMidReplayLeavesTheButtonsOfAClosedPort) {
     start();
     dialogs.expectError("ReadFile function failed (win error code: 5)");
     link.unplug();
-    form.replay.end();
+    form.dispatch([this] { form.replay.end(); });
     EXPECT_TRUE(form.controls.enabled("btnAtivar"));
     for (auto n : {"Button3", "btnLerDados", "btnEnvia", "btnDesativar"}) {
         EXPECT_FALSE(form.controls.enabled(n)) << n;
@@ -139,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Desative o Scanner antes de reproduzir um registro"},
         Refusal{"Download", [](ReplayTest&, Form& f) { ASSERT_TRUE(f.click("btnLerDados")); },
                 "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro"},
-        Refusal{"Tps", [](ReplayTest&, Form& f) { f.timerTps->tag = 1; },
+        Refusal{"Tps", [](ReplayTest&, Form& f) { f.activity.tpsPhase(Activity::Tps::ClosedWait); },
                 "Aguarde o fim da configuração do TPS antes de reproduzir um registro"}),
     [](const auto& param) { return param.param.name; });
 

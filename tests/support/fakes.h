@@ -89,6 +89,10 @@ protected:
 
     // Opens COM1 through btnAtivar.
     void activate();
+    // A configuration was read: the TPS procedure is on offer.
+    void offerTpsCalibration() {
+        form.dispatch([this] { form.activity.readCompleted(); });
+    }
     // All bytes written since the last call, one vector per write.
     std::vector<std::vector<std::uint8_t>> takeWrites();
     [[nodiscard]] const std::string& text(std::string_view name) const {

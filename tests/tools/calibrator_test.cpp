@@ -99,7 +99,7 @@ TEST_F(CalibratorTest, StopOffersRecalculateAndCancel) {
     start();
     stop();
     EXPECT_FALSE(scannerOn());
-    EXPECT_FALSE(form.state.scannerActive);
+    EXPECT_FALSE(form.activity.scanning());
     EXPECT_FALSE(form.controls.enabled("btnCalibrar"));
     EXPECT_EQ(text("btnCalibrar"), "&Calibrar");
     EXPECT_TRUE(form.controls.enabled("btnRecalcular"));

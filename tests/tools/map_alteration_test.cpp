@@ -99,7 +99,7 @@ TEST_F(MapAlterationTest, LeavingInPercentConvertsTheMapBackToMilliseconds) {
     ASSERT_TRUE(form.click("btnPercentual"));
     ASSERT_EQ(text("e0i"), "2,9");
     ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
-    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_FALSE(form.activity.percent());
     EXPECT_EQ(text("e0i"), "3,5");
     EXPECT_TRUE(form.controls.enabled("btnPercentual"));
     EXPECT_TRUE(form.controls.enabled("btnSalvar"));
@@ -268,14 +268,14 @@ TEST_F(MapAlterationTest, LeavingInPercentWithAnUnreadableTextStaysInTheMode) {
         ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
         EXPECT_EQ(snapshotMaps(), before) << c.field;
         EXPECT_EQ(form.controls.focused(), c.field);
-        EXPECT_TRUE(form.state.injectionMapInPercent) << c.field;
+        EXPECT_TRUE(form.activity.percent()) << c.field;
         EXPECT_TRUE(form.controls.visible("GroupBox10")) << c.field;
         EXPECT_TRUE(form.controls.visible("eC0inj")) << c.field;
         EXPECT_FALSE(form.controls.visible("btnAlterarMapas")) << c.field;
         setText(c.field, kept);
     }
     ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));
-    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_FALSE(form.activity.percent());
     EXPECT_TRUE(form.controls.enabled("btnSalvar"));
 }
 

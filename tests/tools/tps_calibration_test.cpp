@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         activate();
         // The procedure is offered once a configuration has been read.
-        form.controls.setEnabled("btnConfigurarTps", true);
+        offerTpsCalibration();
         takeWrites();
     }
 
@@ -67,7 +67,7 @@ protected:
     }
 
     void expectCancelled() {
-        EXPECT_EQ(form.timerTps->tag, 0);
+        EXPECT_EQ(form.activity.tps(), Activity::Tps::None);
         EXPECT_FALSE(form.timerTps->enabled());
         EXPECT_TRUE(form.controls.enabled("btnConfigurarTps"));
         EXPECT_TRUE(form.controls.enabled("Button3"));
@@ -105,7 +105,7 @@ TEST_F(TpsCalibrationTest, NormalCourseTeachesBothPointsAndSendsThem) {
     dialogs.expectMessage(kT5);
     clock.advance(1000); // tick 17
     EXPECT_EQ(text("Label54"), "4,39882697947214");
-    EXPECT_EQ(form.timerTps->tag, 0);
+    EXPECT_EQ(form.activity.tps(), Activity::Tps::None);
     EXPECT_FALSE(form.timerTps->enabled());
     EXPECT_TRUE(scannerOn()) << "left running to check the gauge";
     EXPECT_TRUE(form.controls.enabled("btnConfigurarTps"));
@@ -127,23 +127,26 @@ TEST_F(TpsCalibrationTest, CompletionLeavesTheScannerOnEvenIfTheUserStartedItMea
     EXPECT_TRUE(scannerOn());
 }
 
-TEST_F(TpsCalibrationTest, AnUploadTheUserStartedFinishesBeforeTheProcedureSendsItsOwn) {
+// A read would overwrite the captured values and a send would race the
+// procedure's own: neither starts until the module has the new values.
+TEST_F(TpsCalibrationTest, NoTransferStartsBeforeTheProcedureSentItsValues) {
     startWithClosedReading(100);
     dialogs.expectMessage(kT4);
     clock.advance(1500);
     openReadings(900);
     takeWrites();
     clock.advance(3400);
-    ASSERT_TRUE(form.click("btnEnvia")); // just before tick 11
-    dialogs.expectMessage(kT5);
-    clock.advance(5500);
-    std::vector<int> expected; // two whole uploads, one after the other
-    for (int run = 0; run < 2; ++run) {
-        for (int k = 1; k <= 32; ++k) {
-            expected.push_back(k);
-        }
-        expected.push_back(0x48); // the end command
+    for (const char* button : {"btnEnvia", "Button8", "btnLerDados", "Button6", "btnCarregar"}) {
+        EXPECT_FALSE(form.click(button)) << button << " just before tick 11";
     }
+    dialogs.expectMessage(kT5);
+    dialogs.expectMessage(kSilent); // the scanner it starts hears nothing here
+    clock.advance(5500);
+    std::vector<int> expected; // the procedure's upload alone
+    for (int k = 1; k <= 32; ++k) {
+        expected.push_back(k);
+    }
+    expected.push_back(0x48); // the end command
     std::vector<int> sent;
     for (const auto& w : takeWrites()) {
         const int n = w.size() == frames::kPacketSize ? w[0] : w[1];
@@ -216,21 +219,21 @@ TEST_F(TpsCalibrationTest, EndingWithThePortClosedLeavesItsButtonsOff) {
         if (!link.isOpen()) {
             activate();
         }
-        form.controls.setEnabled("btnConfigurarTps", true);
+        offerTpsCalibration();
         startWithClosedReading(100);
         if (c.unplugDuringT4) {
             dialogs.expectMessage(kT4, [this] { link.unplug(); });
             dialogs.expectError("ReadFile function failed (win error code: 5)");
         } else {
-            ASSERT_TRUE(form.click("btnDesativar"));
             dialogs.expectMessage(kT3);
+            ASSERT_TRUE(form.click("btnDesativar"));
         }
         clock.advance(10'000);
         ASSERT_TRUE(dialogs.done()) << c.how;
         EXPECT_FALSE(form.controls.enabled("btnConfigurarTps")) << c.how;
         EXPECT_FALSE(form.controls.enabled("Button3")) << c.how;
         EXPECT_EQ(form.state.tpsClosedValue, 130) << c.how;
-        EXPECT_EQ(form.timerTps->tag, 0) << c.how;
+        EXPECT_EQ(form.activity.tps(), Activity::Tps::None) << c.how;
     }
 }
 
@@ -250,7 +253,7 @@ TEST_F(TpsCalibrationTest, ClosedReadingOf255PassesThe125VoltCheck) {
     startWithClosedReading(255);
     dialogs.expectMessage(kT4);
     clock.advance(1500);
-    EXPECT_EQ(form.timerTps->tag, 1);
+    EXPECT_NE(form.activity.tps(), Activity::Tps::None);
     EXPECT_TRUE(form.timerTps->enabled());
 }
 
@@ -353,7 +356,7 @@ TEST_F(TpsCalibrationTest, NoClosedReadingWhileOtherFramesKeepTheScannerAliveSto
     }
     // Tick 4 came during the last advance; the scanner was still running.
     EXPECT_FALSE(scannerOn());
-    EXPECT_EQ(form.timerTps->tag, 0);
+    EXPECT_EQ(form.activity.tps(), Activity::Tps::None);
     EXPECT_TRUE(form.controls.enabled("Button3"));
     EXPECT_EQ(form.state.tpsCalibrationFrameCount, 1);
 }
@@ -381,10 +384,11 @@ TEST_F(TpsCalibrationTest, AFailedUploadEndsTheProcedureWithoutReportingSuccess)
     clock.advance(1500);
     openReadings(900);
     setText("eCorrecaoTi0", "x");
-    dialogs.expectMessage(kT3);
+    // The reason first, then the cancellation it caused.
     dialogs.expectError("'x' is not a valid integer value.");
-    clock.advance(3500); // tick 11
-    EXPECT_EQ(form.timerTps->tag, 0);
+    dialogs.expectMessage(kT3);
+    clock.advance(4000); // tick 11 and the next
+    EXPECT_EQ(form.activity.tps(), Activity::Tps::None);
     EXPECT_FALSE(form.timerTps->enabled());
     EXPECT_TRUE(form.controls.enabled("btnConfigurarTps"));
     clock.advance(5000); // no T5 follows
@@ -400,10 +404,9 @@ TEST_F(TpsCalibrationTest, AnUploadStoppedHalfwayEndsTheProcedureAsCancelled) {
     clock.advance(100);  // a few packets are out
     setText("e40", "x"); // packet 6 can no longer be built
     dialogs.expectError("'x' is not a valid integer value.");
-    clock.advance(500);
-    EXPECT_FALSE(sentPacket(31).has_value());
     dialogs.expectMessage(kT3); // not T5: the module was told nothing complete
-    clock.advance(3000);        // tick 17
+    clock.advance(3500);
+    EXPECT_FALSE(sentPacket(31).has_value());
     expectCancelled();
 }
 

@@ -29,7 +29,7 @@ protected:
         for (const char* b : {"btnAtivar", "btnmS", "btnPercentual"}) {
             out[b] = form.controls.enabled(b) ? "on" : "off";
         }
-        out["inPercent"] = form.state.injectionMapInPercent ? "yes" : "no";
+        out["inPercent"] = form.activity.percent() ? "yes" : "no";
         return out;
     }
 };
@@ -46,7 +46,7 @@ TEST_F(UnitConversionTest, ToPercentRewritesTheMapAndLocksTheTransfers) {
     EXPECT_TRUE(form.controls.enabled("btnmS"));
     EXPECT_FALSE(form.controls.enabled("btnPercentual"));
     EXPECT_EQ(text("Label46"), " Valores em  \" % \" ");
-    EXPECT_TRUE(form.state.injectionMapInPercent);
+    EXPECT_TRUE(form.activity.percent());
 }
 
 TEST_F(UnitConversionTest, BackToMillisecondsMayMoveACellByATenth) {
@@ -56,7 +56,7 @@ TEST_F(UnitConversionTest, BackToMillisecondsMayMoveACellByATenth) {
     EXPECT_EQ(text("e7i"), "8,2");
     EXPECT_EQ(text("e71i"), "8,1");
     EXPECT_EQ(text("Label46"), " Valores em Ti \" mS \" ");
-    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_FALSE(form.activity.percent());
     EXPECT_FALSE(form.controls.enabled("btnmS"));
     EXPECT_TRUE(form.controls.enabled("btnPercentual"));
     for (const char* b : {"btnSalvar", "Button1", "btnCarregar", "Button2"}) {
@@ -144,7 +144,7 @@ TEST_F(UnitConversionTest, ARefusedConversionChangesNothing) {
         for (const auto& c : cases) {
             // btnmS only runs in percent; get there with a sound map first.
             setText("cbCilindros", "4");
-            if (std::string(button) == "btnmS" && !form.state.injectionMapInPercent) {
+            if (std::string(button) == "btnmS" && !form.activity.percent()) {
                 ASSERT_TRUE(form.click("btnPercentual"));
             }
             setText("cbCilindros", c.cylinders);
@@ -163,7 +163,7 @@ class PercentLockTest : public CoreTest {
 protected:
     void SetUp() override {
         activate();
-        form.controls.setEnabled("btnConfigurarTps", true); // a configuration was read
+        offerTpsCalibration();
         ASSERT_TRUE(form.click("btnAlterarMapas"));
         ASSERT_TRUE(form.click("btnPercentual"));
     }
@@ -195,7 +195,7 @@ TEST_F(PercentLockTest, NoPercentageIsSent) {
     takeWrites();
     dialogs.expectMessage(" Atenção ! !  O mapa de injeção está em \" % \". Converta para Ti \" mS "
                           "\" antes de enviar.  ");
-    form.dispatch([this] { form.upload.btnEnviaClick(); }); // as the TPS procedure calls it
+    form.dispatch([this] { form.upload.startForTpsCalibration(); }); // as the TPS procedure does
     clock.advance(2000);
     EXPECT_TRUE(takeWrites().empty());
     EXPECT_EQ(form.controls.focused(), "btnmS");
@@ -205,7 +205,7 @@ TEST_F(PercentLockTest, AReadInPercentIsConvertedNoSecondTime) {
     for (int id = 10; id <= 18; ++id) {
         link.feedFrame(static_cast<std::uint8_t>(id), {35, 35, 35, 35, 35, 35, 35, 81});
     }
-    EXPECT_FALSE(form.state.injectionMapInPercent);
+    EXPECT_FALSE(form.activity.percent());
     EXPECT_EQ(text("Label46"), " Valores em Ti \" mS \" ");
     expectLocked(false, "rows that came without a download"); // none holds the buttons
     ASSERT_TRUE(form.click("btnVoltarTelaPrincipal"));

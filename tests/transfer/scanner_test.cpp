@@ -354,8 +354,9 @@ TEST_F(ScannerTest, MarksStayWhenTheScannerStops) {
 TEST_F(ScannerTest, CalibrationCapturesBeforeTheBarAndVoltageTakeTheSameFrame) {
     activate();
     form.click("Button3"); // the calibration's tick 1 started the scanner
-    form.timerTps->tag = 1;
+    form.activity.tpsPhase(Activity::Tps::ClosedWait);
     form.state.tpsCalibrationFrameCount = 1;
+    form.state.tpsCalibrationTick = 1;
     frame(29, {0, 0, 0, 0, 0xF4, 0x01, 0, 0}); // 500 counts
     EXPECT_EQ(form.state.tpsClosedValue, 500);
     EXPECT_FALSE(form.scanner.isOn()); // the capture stops the scanner
