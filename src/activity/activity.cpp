@@ -43,10 +43,6 @@ bool Activity::mayClosePort() const {
            !held(kCloseButton);
 }
 
-bool Activity::mayReplay() const {
-    return scanner_ == Scanner::Off && !reading() && !uploading() && tps_ == Tps::None;
-}
-
 bool Activity::acceptsConfiguration() const {
     return reading() || (!uploading() && !scanning() && tps_ == Tps::None && !replay_);
 }

@@ -65,7 +65,6 @@ public:
     [[nodiscard]] bool mayConvertToPercent() const;
     [[nodiscard]] bool mayOpenPort() const;
     [[nodiscard]] bool mayClosePort() const;
-    [[nodiscard]] bool mayReplay() const;
     // Configuration frames change the fields only for a read, or when nothing
     // else uses the fields: an upload, the scanner or the procedure must not
     // find them rewritten by an answer nobody waits for.

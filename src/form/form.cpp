@@ -65,7 +65,12 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                     upload.abort();
                     download.abandon();
                 },
-            .closed = [this](bool lost) { tps.portClosed(lost); }}),
+            .closed =
+                [this](SerialPortController::Closed how) {
+                    // Only the user's own close is told as a cancellation: a lost
+                    // port has its own box, and the program's end shows none.
+                    tps.portClosed(how == SerialPortController::Closed::ByTheUser);
+                }}),
       receiver(controls,
                {.dispatch = [this](const std::function<void()>& h) { dispatch(h); },
                 .configuration = [this](const frames::ModuleFrame& f) { download.handleFrame(f); },

@@ -77,7 +77,7 @@ void SerialPortController::btnDesativarClick() {
     if (!activity_.mayClosePort()) {
         return;
     }
-    closePort(false);
+    closePort(Closed::ByTheUser);
 }
 
 void SerialPortController::openPort() {
@@ -92,15 +92,15 @@ void SerialPortController::openPort() {
     activity_.portOpened();
 }
 
-void SerialPortController::closePort(bool lost) {
-    if (!lost) {
+void SerialPortController::closePort(Closed how) {
+    if (how != Closed::Lost) {
         hooks_.beforeClose();
     }
     link_.close();
     if (activity_.portOpen()) {
         hooks_.closing();
         activity_.portClosed();
-        hooks_.closed(lost);
+        hooks_.closed(how);
     }
 }
 
@@ -122,14 +122,14 @@ void SerialPortController::portFailed(const std::string& message) {
         return; // closed already: nothing runs over it any more
     }
     const bool report = !lossReported_;
-    closePort(true);
+    closePort(Closed::Lost);
     if (report) {
         throw PortError(message);
     }
 }
 
 void SerialPortController::closeOnExit() {
-    closePort(false);
+    closePort(Closed::OnExit);
 }
 
 } // namespace orvel

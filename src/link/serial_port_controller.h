@@ -16,13 +16,14 @@ namespace orvel {
 // the activity when the port opens and closes; the buttons follow from that.
 class SerialPortController {
 public:
+    enum class Closed { ByTheUser, Lost, OnExit };
     // What runs over the port is not this class's: the composition root says how
     // it ends when the port goes.
     struct Hooks {
         std::function<void()> opened;      // pending received bytes are stale
         std::function<void()> beforeClose; // still on the line: the scanner's stop command
         std::function<void()> closing;     // what runs over the port ends now
-        std::function<void(bool lost)> closed;
+        std::function<void(Closed how)> closed;
     };
 
     SerialPortController(ControlStore& controls, SerialLink& link, PortProber& prober,
@@ -53,7 +54,7 @@ public:
 
 private:
     void openPort();
-    void closePort(bool lost);
+    void closePort(Closed how);
 
     ControlStore& controls_;
     SerialLink& link_;

@@ -173,7 +173,7 @@ void TpsCalibration::cancel() {
     activity_.tpsEnded();
 }
 
-void TpsCalibration::portClosed(bool lost) {
+void TpsCalibration::portClosed(bool tellCancellation) {
     const Phase phase = activity_.tps();
     if (phase == Phase::None) {
         return;
@@ -184,8 +184,8 @@ void TpsCalibration::portClosed(bool lost) {
     }
     restore();
     activity_.tpsEnded();
-    if (!lost) {
-        dialogs_.message(kT3); // a lost port has its own box
+    if (tellCancellation) {
+        dialogs_.message(kT3);
     }
 }
 

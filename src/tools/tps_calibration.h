@@ -33,8 +33,8 @@ public:
     // Its own upload ended; completed means the module has the new values.
     void ownUploadEnded(bool completed);
     // The port closed: a completed procedure ends quietly; any other one is
-    // cancelled, with its box when the user closed the port.
-    void portClosed(bool lost);
+    // cancelled, with its box when asked.
+    void portClosed(bool tellCancellation);
 
 private:
     // What a cancelled procedure puts back.

@@ -105,7 +105,9 @@ void Upload::btnEnviaClick() {
 }
 
 void Upload::startForTpsCalibration() {
-    if (activity_.portOpen() && !activity_.uploading() && !activity_.receiving()) {
+    // Its scanner is off by now; polls between the packets would spoil them.
+    if (activity_.portOpen() && !activity_.uploading() && !activity_.receiving() &&
+        !activity_.scanning()) {
         start(Activity::Upload::Tps);
     }
 }

@@ -149,6 +149,14 @@ TEST_F(OperationOverlapTest, ACompletedCalibrationSurvivesThePortClosingBeforeIt
     }
 }
 
+TEST_F(OperationOverlapTest, ClosingTheWindowDuringTheProcedureShowsNoBox) {
+    readConfiguration();
+    calibrateUpToItsUpload();
+    form.close();
+    clock.advance(10'000);
+    EXPECT_FALSE(link.isOpen());
+}
+
 TEST_F(OperationOverlapTest, NoReadDuringTheProcedureOverwritesTheCapturedValues) {
     readConfiguration();
     calibrateUpToItsUpload();
