@@ -30,7 +30,7 @@ TEST(RandomSequences, NoEventSequenceBreaksAnInvariant) {
         if (result.violations.empty()) {
             continue;
         }
-        const std::string id = idOf(result.violations.front());
+        const std::string id = variantOf(result.violations.front());
         const Sequence shrunk = tester.shrink(drawn, id);
         FAIL() << "sequence " << i << " (seed " << drawn.seed << ") breaks " << id << ": "
                << result.violations.front().detail << "\nshrunk from " << drawn.events.size()

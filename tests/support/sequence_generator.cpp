@@ -103,17 +103,23 @@ void RandomSource::boxOpened(int depth) {
 }
 
 std::optional<Event> RandomSource::fileAnswer() {
-    return record({Event::Kind::File, 0, below(3) == 0 ? 0 : 1});
+    return record({Event::Kind::File, 0, below(2)});
 }
 
 Event RandomSource::draw(const Form& form) {
     using Kind = Event::Kind;
     const int r = below(100);
     if (r < 45) {
+        // The file buttons, clickable most of the time, would crowd out the rest.
+        auto weight = [](std::string_view b) {
+            return b == "btnSalvar" || b == "Button1" || b == "btnCarregar" || b == "Button2" ? 1
+                                                                                              : 4;
+        };
         std::vector<std::uint8_t> can;
         for (std::size_t i = 0; i < kButtons.size(); ++i) {
             if (clickable(form.controls, kButtons[i])) {
-                can.push_back(static_cast<std::uint8_t>(i));
+                can.insert(can.end(), static_cast<std::size_t>(weight(kButtons[i])),
+                           static_cast<std::uint8_t>(i));
             }
         }
         const bool any = can.empty() || below(5) == 0;
@@ -141,8 +147,10 @@ Event RandomSource::draw(const Form& form) {
     case 87:
         return {Kind::KeyPress, 0, 0};
     case 88:
+        // Listing the ports looks at every device file: seldom.
+        return below(4) == 0 ? Event{Kind::DropDown, 0, 0} : Event{Kind::Tick, 0, between(1, 50)};
     case 89:
-        return {Kind::DropDown, 0, 0};
+        return {Kind::Tick, 0, between(1, 50)};
     case 90:
     case 91:
         return {Kind::Unplug, 0, 0};

@@ -322,16 +322,16 @@ void Seen::tick(std::int64_t time) {
 
 void Findings::report(const std::string& invariant, std::string key, std::string detail) {
     for (const auto& v : found_) {
-        if (v.invariant == invariant && v.key == key) {
+        if (v.invariant == invariant && v.key == key && v.cause == cause_) {
             return;
         }
     }
-    found_.push_back({invariant, std::move(key), std::move(detail)});
+    found_.push_back({invariant, std::move(key), cause_, std::move(detail)});
 }
 
 bool Findings::has(std::string_view id) const {
     return std::any_of(found_.begin(), found_.end(), [&](const Violation& v) {
-        return id == "*" || v.invariant + ": " + v.key == id;
+        return id == "*" || idOf(v) == id || variantOf(v) == id;
     });
 }
 

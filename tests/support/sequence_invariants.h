@@ -66,19 +66,32 @@ struct Seen {
 struct Violation {
     std::string invariant; // "a" .. "g", or the name given with addInvariant
     std::string key;       // the kind of fault, the same in every sequence that shows it
+    std::string cause;     // the box last shown in the user's action, if one was
     std::string detail;
 };
 
-// The first violation of each kind in one run.
+[[nodiscard]] inline std::string idOf(const Violation& v) {
+    return v.invariant + ": " + v.key;
+}
+// Apart by cause: one id may come from several faults.
+[[nodiscard]] inline std::string variantOf(const Violation& v) {
+    return v.cause.empty() ? idOf(v) : idOf(v) + " [after \"" + v.cause + "\"]";
+}
+
+// The first violation of each kind and cause in one run.
 class Findings {
 public:
     void report(const std::string& invariant, std::string key, std::string detail);
     [[nodiscard]] const std::vector<Violation>& all() const { return found_; }
-    [[nodiscard]] bool has(std::string_view key) const;
-    void clear() { found_.clear(); }
+    // By id or variant; "*" for any.
+    [[nodiscard]] bool has(std::string_view id) const;
+    // The user's action starts, or shows a box.
+    void actionStarts() { cause_.clear(); }
+    void boxShown(const std::string& text) { cause_ = text.substr(0, 36); }
 
 private:
     std::vector<Violation> found_;
+    std::string cause_;
 };
 
 // One invariant. Told of each happening with the facts as they were before it;

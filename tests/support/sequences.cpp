@@ -89,6 +89,7 @@ public:
             if (!e) {
                 break;
             }
+            findings_.actionStarts();
             apply(*e);
         }
         if (!stopped()) {
@@ -282,6 +283,7 @@ private:
 
     void box(const std::string& text, const char* kind) {
         result_.boxes.push_back(text);
+        findings_.boxShown(text);
         note(std::string(kind) + " \"" + text.substr(0, 70) + "\"", 1);
         for (auto& inv : parts_.invariants) {
             inv->boxShown(seen_, text, findings_);
@@ -322,6 +324,7 @@ private:
     // modes they can leave.
     void settle() {
         settling_ = true;
+        findings_.actionStarts();
         module_.silent = true;
         pending_.clear();
         note("module goes silent; the window is left alone for 15 s");
@@ -402,7 +405,7 @@ Sequence SequenceTester::shrink(const Sequence& sequence, const std::string& id)
     auto fails = [&](const Sequence& s) {
         const auto r = run(s, options);
         return std::any_of(r.violations.begin(), r.violations.end(),
-                           [&](const Violation& v) { return idOf(v) == id; });
+                           [&](const Violation& v) { return idOf(v) == id || variantOf(v) == id; });
     };
     Sequence best = sequence;
     if (!fails(best)) {
@@ -452,7 +455,7 @@ std::string SequenceTester::print(const Sequence& sequence, const std::string& s
         out += line + "\n";
     }
     for (const auto& v : r.violations) {
-        out += "violated (" + idOf(v) + ")" + (v.detail.empty() ? "" : ": " + v.detail) + "\n";
+        out += "violated (" + variantOf(v) + ")" + (v.detail.empty() ? "" : ": " + v.detail) + "\n";
     }
     return out;
 }

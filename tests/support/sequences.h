@@ -20,8 +20,8 @@ namespace orvel::test::seq {
 
 struct RunOptions {
     bool trace = false;
-    // Stop as soon as a violation with this id ("a: upload stopped part-way") is
-    // found; "*" for any.
+    // Stop as soon as a violation with this id ("a: upload stopped part-way") or
+    // variant is found; "*" for any.
     std::string stopAt;
     // Told the observable state after every event and tick.
     std::function<void(std::uint32_t)> onState;
@@ -33,10 +33,6 @@ struct RunResult {
     std::vector<std::string> boxes; // every box text, in order
     int events = 0;                 // applied, those inside boxes included
 };
-
-[[nodiscard]] inline std::string idOf(const Violation& v) {
-    return v.invariant + ": " + v.key;
-}
 
 class SequenceTester {
 public:
@@ -52,7 +48,7 @@ public:
     // Draws a sequence from the seed while running it.
     RunResult generate(std::uint64_t seed, Sequence& drawn, const RunOptions& options = {});
     RunResult run(const Sequence& sequence, const RunOptions& options = {});
-    // A shorter sequence that still shows the violation with this id.
+    // A shorter sequence that still shows the violation with this id or variant.
     [[nodiscard]] Sequence shrink(const Sequence& sequence, const std::string& id);
     // The run of a sequence as a readable list of events, boxes and answers.
     // With an id, it ends where that violation shows.
