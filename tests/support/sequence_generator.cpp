@@ -110,10 +110,13 @@ Event RandomSource::draw(const Form& form) {
     using Kind = Event::Kind;
     const int r = below(100);
     if (r < 45) {
-        // The file buttons, clickable most of the time, would crowd out the rest.
+        // The file buttons and Alterar, clickable most of the time and slow,
+        // would crowd out the rest.
         auto weight = [](std::string_view b) {
-            return b == "btnSalvar" || b == "Button1" || b == "btnCarregar" || b == "Button2" ? 1
-                                                                                              : 4;
+            return b == "btnSalvar" || b == "Button1" || b == "btnCarregar" || b == "Button2" ||
+                           b == "btnAlterar"
+                       ? 1
+                       : 4;
         };
         std::vector<std::uint8_t> can;
         for (std::size_t i = 0; i < kButtons.size(); ++i) {
