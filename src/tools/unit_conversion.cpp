@@ -16,13 +16,14 @@ std::array<std::string, config::kMapCells> UnitConversion::convertedMap(Directio
     auto number = [&ui](std::string_view key, auto parse) {
         try {
             return parse(ui.text(key));
-        } catch (const ConversionError&) {
+        } catch (const OrvelError&) {
             ui.focus(key);
             throw;
         }
     };
-    const auto factors = maparith::cylinderFactors(
-        number("cbCilindros", [](const std::string& t) { return numtext::parseInteger(t); }));
+    const auto factors = number("cbCilindros", [](const std::string& t) {
+        return maparith::cylinderFactors(numtext::parseInteger(t));
+    });
     std::array<std::string, config::kMapCells> texts;
     for (int n = 0; n < config::kMapCells; ++n) {
         const int rpm = config::kRowRpm[static_cast<std::size_t>(n / config::kMapColumns)];

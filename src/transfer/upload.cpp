@@ -116,10 +116,12 @@ void Upload::start(Activity::Upload owner) {
     const UploadValues values = prepare();
     // Every value is checked before anything is shown or sent: an upload that
     // stops half-way would leave the module with a mixed configuration.
+    std::array<frames::ConfigPacket, frames::kLastPacket> packets{};
     for (int k = frames::kFirstPacket; k <= frames::kLastPacket; ++k) {
-        (void)buildPacket(k, values);
+        packets[static_cast<std::size_t>(k - 1)] = buildPacket(k, values);
     }
     hooks_.beforeStart();
+    packets_ = packets;
     static_cast<UploadValues&>(state_) = values;
 
     // During the TPS procedure the bars keep what it shows.
@@ -149,7 +151,7 @@ void Upload::Timer2Timer() {
     const int tick = s.uploadTick;
     try {
         if (tick >= frames::kFirstPacket && tick <= frames::kLastPacket) {
-            port_.send(frames::encodePacket(buildPacket(tick)));
+            port_.send(frames::encodePacket(packets_[static_cast<std::size_t>(tick - 1)]));
             if (tick == 31) {
                 controls_.setRange("BarraTps", s.tpsClosedValue / 4, s.tpsOpenValue);
             }
@@ -158,8 +160,7 @@ void Upload::Timer2Timer() {
             finish(true);
         }
     } catch (const OrvelError&) {
-        // A value edited into something unsendable, or a failed write: the rest
-        // would go out without it, so the upload stops here.
+        // A failed write: the rest would go out without it, so the upload stops here.
         finish(false);
         throw;
     }

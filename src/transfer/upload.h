@@ -59,6 +59,9 @@ private:
     Timer& pace_;
     SerialPortController& port_;
     Hooks hooks_;
+    // What the click found in the window, packet by packet: an edit during the
+    // 1.7 s cannot leave the module half the old and half the new configuration.
+    std::array<frames::ConfigPacket, frames::kLastPacket> packets_{};
 };
 
 } // namespace orvel

@@ -1,5 +1,6 @@
 #include "support/sequence_invariants.h"
 
+#include "activity/control_states.h"
 #include "link/frames.h"
 
 #include <algorithm>
@@ -346,22 +347,45 @@ std::vector<std::unique_ptr<Invariant>> builtInInvariants() {
     all.push_back(std::make_unique<NoPercentOut>());
     all.push_back(std::make_unique<NoTrap>());
     all.push_back(std::make_unique<TpsOwnsThePort>());
+    // (d): nobody but the event boundary writes a state that follows from what runs.
+    all.push_back(formInvariant("d: control state differs from the activity's",
+                                [](const Form& form) -> std::optional<std::string> {
+                                    for (const auto& d : controlStates(form.activity)) {
+                                        const auto& c = form.controls.get(d.control);
+                                        const bool now =
+                                            d.property == DerivedState::Property::Enabled
+                                                ? c.enabled
+                                            : d.property == DerivedState::Property::Visible
+                                                ? c.visible
+                                                : c.tabVisible;
+                                        if (now != d.value) {
+                                            return std::string(d.control);
+                                        }
+                                    }
+                                    return std::nullopt;
+                                }));
     return all;
 }
 
 std::uint32_t observableState(const Seen& seen) {
-    const auto& c = seen.form->controls;
+    const Activity& a = seen.form->activity;
     std::uint32_t s = 0;
-    auto bit = [&s](bool b) { s = (s << 1) | (b ? 1U : 0U); };
-    bit(seen.linkOpen);
-    bit(c.visible("Panel1"));
-    bit(c.visible("pnAguarde"));
-    bit(seen.uploadRunning());
-    bit(scannerShowsRunning(seen));
-    bit(seen.alterationMode());
-    bit(seen.percent());
-    bit(seen.form->replay.active());
-    return (s << 3) | static_cast<std::uint32_t>(seen.tps);
+    auto put = [&s](unsigned value, unsigned bits) { s = (s << bits) | value; };
+    put(a.portOpen(), 1);
+    put(static_cast<unsigned>(a.read()), 2);
+    put(static_cast<unsigned>(a.upload()), 2);
+    put(static_cast<unsigned>(a.scanner()), 2);
+    put(static_cast<unsigned>(a.tps()), 3);
+    put(a.alteration(), 1);
+    put(a.percent(), 1);
+    put(a.replay(), 1);
+    put(a.calibratorHoldsScanner(), 1);
+    put(a.tpsOffered(), 1);
+    for (auto held : {Activity::kScannerButton, Activity::kAlterButton, Activity::kCloseButton,
+                      Activity::kOpenButton}) {
+        put(a.held(held), 1);
+    }
+    return s;
 }
 
 } // namespace orvel::test::seq

@@ -333,9 +333,18 @@ private:
             note("end the replay");
             guarded("replay", [&] { form_.dispatch([this] { form_.replay.end(); }); });
         }
-        if (clickable(form_.controls, "btnVoltarTelaPrincipal")) {
+        // A text the way back to milliseconds cannot read is the user's to mend,
+        // as the focus shows them; they mend it and try again.
+        for (int attempt = 0; attempt < 3 && clickable(form_.controls, "btnVoltarTelaPrincipal");
+             ++attempt) {
             note("click btnVoltarTelaPrincipal");
             guarded("click", [&] { form_.click("btnVoltarTelaPrincipal"); });
+            const std::string field = form_.controls.focused();
+            if (form_.controls.visible("GroupBox10") && form_.controls.has(field)) {
+                const std::string mended = field == "cbCilindros" ? "4" : "3,5";
+                note("mend the text of " + field + " to \"" + mended + "\"");
+                form_.controls.setText(field, mended);
+            }
         }
         advance(1000);
         seen_.tick(clock_.now());

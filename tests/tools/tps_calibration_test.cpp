@@ -402,8 +402,8 @@ TEST_F(TpsCalibrationTest, AnUploadStoppedHalfwayEndsTheProcedureAsCancelled) {
     openReadings(900);
     clock.advance(3500); // tick 11: the upload starts
     clock.advance(100);  // a few packets are out
-    setText("e40", "x"); // packet 6 can no longer be built
-    dialogs.expectError("'x' is not a valid integer value.");
+    link.failWrites = true;
+    dialogs.expectError("WriteFile function failed (win error code: 22)");
     dialogs.expectMessage(kT3); // not T5: the module was told nothing complete
     clock.advance(3500);
     EXPECT_FALSE(sentPacket(31).has_value());

@@ -210,15 +210,22 @@ TEST_F(UploadTest, PressureCorrectionsAreInterpolatedBetweenTheFourPoints) {
     EXPECT_EQ(sent[28].substr(0, 8), "1D 06 0A");
 }
 
-TEST_F(UploadTest, FieldEditedBeforeItsPacketGoesOutIsSentAsEdited) {
+// The module gets the configuration the click found: an edit made during the
+// upload goes with the next one, never half into this one.
+TEST_F(UploadTest, AnEditDuringTheUploadGoesWithTheNextOne) {
     ASSERT_TRUE(form.click("btnEnvia"));
     clock.advance(1);
     setText("e70", "20");
     setText("emSAr", "2,5");
     clock.advance(2000);
-    const auto sent = wire();
-    EXPECT_EQ(sent[8], "09 22 22 21 21 1F 1E 14 1B");
-    EXPECT_EQ(sent[31], "20 16 0F 57 50 02 14 19 46");
+    auto sent = wire();
+    EXPECT_EQ(sent[8], "09 22 22 21 21 1F 1E 1D 1B");
+    EXPECT_EQ(sent[31], "20 16 0F 57 50 02 14 0A 46");
+    ASSERT_TRUE(form.click("btnEnvia"));
+    clock.advance(2000);
+    sent = wire();
+    EXPECT_EQ(sent[33 + 8], "09 22 22 21 21 1F 1E 14 1B");
+    EXPECT_EQ(sent[33 + 31], "20 16 0F 57 50 02 14 19 46");
 }
 
 struct RefusalCase {
@@ -309,30 +316,27 @@ TEST_F(UploadTest, TpsValueOutsideAByteIsRefusedWithoutMovingTheFocus) {
     EXPECT_TRUE(link.writes.empty());
 }
 
-TEST_F(UploadTest, ValueSpoiledDuringTheUploadStopsItWithoutTheEndCommand) {
+TEST_F(UploadTest, AValueSpoiledDuringTheUploadIsRefusedByTheNextOne) {
     ASSERT_TRUE(form.click("btnEnvia"));
     clock.advance(1 + 50 * 4);
     setText("e70", "300");
-    dialogs.expectMessage(" Atenção ! !  Valor fora da faixa (0 a 255): 300 ", [this] {
-        EXPECT_FALSE(form.timer2->enabled());
-        EXPECT_FALSE(form.controls.visible("pnAguarde"));
-    });
     clock.advance(2000);
-    const auto sent = wire();
-    ASSERT_EQ(sent.size(), 8u);
-    EXPECT_EQ(sent.back().substr(0, 2), "08");
+    EXPECT_EQ(wire().size(), 33u);
+    dialogs.expectMessage(" Atenção ! !  Valor fora da faixa (0 a 255): 300 ");
+    ASSERT_TRUE(form.click("btnEnvia"));
+    EXPECT_TRUE(wire().empty());
     EXPECT_EQ(form.controls.focused(), "e70");
     expectIdle();
 }
 
-TEST_F(UploadTest, SpoiledValueDuringTpsCalibrationFailsTheProcedure) {
+TEST_F(UploadTest, AFailedWriteDuringTpsCalibrationFailsTheProcedure) {
     form.activity.tpsPhase(Activity::Tps::Uploading);
     form.dispatch([this] { form.upload.startForTpsCalibration(); });
     clock.advance(1 + 50 * 20);
-    setText("eBasico", "3,33");
-    dialogs.expectError("'33,3' is not a valid integer value.");
+    link.failWrites = true;
+    dialogs.expectError("WriteFile function failed (win error code: 22)");
     clock.advance(2000);
-    EXPECT_EQ(wire().size(), 29u);
+    EXPECT_EQ(wire().size(), 21u);
     EXPECT_FALSE(form.timer2->enabled());
     EXPECT_EQ(form.activity.tps(), Activity::Tps::Failing);
 }
