@@ -44,7 +44,7 @@ private:
         for (const int value :
              {s.cylinderCount, s.probeCorrectionCode, s.mapCombinationCode, s.quickAccelSourceCode,
               s.probeModeCode, s.probeTypeCode, s.distributorCode, s.fanCorrectionTenths,
-              s.tpsClosedValue, s.tpsOpenValue, static_cast<int>(s.injectionMapInPercent)}) {
+              s.tpsClosedValue, s.tpsOpenValue, static_cast<int>(core.form.activity.percent())}) {
             put(value);
         }
         return key;

@@ -9,9 +9,9 @@
 //           close and open the port, in an order set by h5 / 8
 //
 // Checked after every notification: the configuration fields hold exactly what
-// an independent model of the download makes of the recognised frames (so a
-// field changes only through a frame of its id), the receiver holds the bytes
-// the documented grouping leaves over (always fewer than 12), the progress bars
+// an independent model of the download makes of the recognised frames that a
+// read or an idle window takes (so a field changes only through a frame of its id), the receiver
+// holds the bytes the documented grouping leaves over (always fewer than 12), the progress bars
 // show the last group's id, and every message written to the port is a known
 // command or a packet whose bytes are its fields' numbers. At the end a dry run
 // of all 32 packets is refused or exact.
@@ -266,7 +266,7 @@ void enterState(Core& core, Start start) {
         break;
     case Start::ScannerOn:
         require(form.click("Button3"), "setup: the scanner did not start");
-        require(form.state.scannerActive, "setup: the scanner is off");
+        require(form.activity.scanning(), "setup: the scanner is off");
         break;
     case Start::TpsCalibration: {
         // The calibration needs a configuration read first: its end frame enables it.
@@ -274,7 +274,8 @@ void enterState(Core& core, Start start) {
         core.link.feed(end);
         require(form.click("btnConfigurarTps"), "setup: the TPS calibration did not start");
         core.clock.advance(500);
-        require(form.timerTps->tag == 1, "setup: the TPS calibration is not running");
+        require(form.activity.tps() != Activity::Tps::None,
+                "setup: the TPS calibration is not running");
         break;
     }
     }
@@ -323,8 +324,19 @@ void run(const std::uint8_t* data, std::size_t size) {
         if (portOpen) {
             shadow.feed(chunk, groups);
         }
+        // Configuration frames count for a read, or when nothing else holds the
+        // fields: an upload, the scanner, the TPS procedure.
+        const auto& activity = form.activity;
+        bool reading = activity.reading();
+        const bool fieldsHeld =
+            activity.uploading() || activity.scanning() || activity.tps() != Activity::Tps::None;
         for (const auto& frame : groups) {
-            if (frame && frames::isConfigurationId(frame->id)) {
+            if (frame && frames::isConfigurationId(frame->id) && (reading || !fieldsHeld)) {
+                if (frame->id == 1) {
+                    reading = true;
+                } else if (frame->id == frames::kLastConfigurationId) {
+                    reading = false;
+                }
                 bool layout = false;
                 applyFrame(expected, frame->id, frame->data, layout);
                 if (layout) {
