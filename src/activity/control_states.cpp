@@ -18,9 +18,13 @@ constexpr std::array<std::string_view, 34> kShiftFields{
 constexpr std::array<std::string_view, 7> kGaugesButRpmBar{"Gauge1", "Gauge2", "Gauge3", "Gauge5",
                                                            "Gauge6", "Gauge7", "Gauge8"};
 
+// The rows written out one by one below, before the gauges and shift fields.
+constexpr std::size_t kNamedRows = 25;
+static_assert(kNamedRows + kGaugesButRpmBar.size() + kShiftFields.size() == kDerivedStates);
+
 } // namespace
 
-std::vector<DerivedState> controlStates(const Activity& a) {
+DerivedStates controlStates(const Activity& a) {
     using P = DerivedState::Property;
     using A = Activity;
     // A transfer, the scanner, the percent map or a replay holds the fields.
@@ -30,7 +34,7 @@ std::vector<DerivedState> controlStates(const Activity& a) {
     const bool gauges = a.scanning() || a.replay();
     const bool normalPage = !a.alteration();
 
-    std::vector<DerivedState> s{
+    DerivedStates s{{
         // Pairs: the partner on the other page follows.
         {"btnLerDados", P::Enabled, a.mayTransfer()},
         {"btnEnvia", P::Enabled, a.mayTransfer()},
@@ -60,18 +64,24 @@ std::vector<DerivedState> controlStates(const Activity& a) {
         {"btnVoltarTelaPrincipal", P::Visible, a.alteration()},
         {"Gauge4", P::Visible, gauges && !a.rpmBarHidden()},
         {"TabSheet2", P::TabVisible, !a.scanning()},
-    };
+    }};
+    std::size_t next = kNamedRows;
     for (auto name : kGaugesButRpmBar) {
-        s.push_back({name, P::Visible, gauges});
+        s[next++] = {name, P::Visible, gauges};
     }
     for (auto name : kShiftFields) {
-        s.push_back({name, P::Visible, a.alteration()});
+        s[next++] = {name, P::Visible, a.alteration()};
     }
     return s;
 }
 
-void applyControlStates(ControlStore& controls, const Activity& activity) {
-    for (const auto& s : controlStates(activity)) {
+void applyControlStates(ControlStore& controls, const DerivedStates& states,
+                        const DerivedStates* applied) {
+    for (std::size_t i = 0; i < states.size(); ++i) {
+        const auto& s = states[i];
+        if (applied != nullptr && (*applied)[i].value == s.value) {
+            continue;
+        }
         switch (s.property) {
         case DerivedState::Property::Enabled:
             controls.setEnabled(s.control, s.value);

@@ -2,8 +2,9 @@
 
 #include "activity/activity.h"
 
+#include <array>
+#include <cstddef>
 #include <string_view>
-#include <vector>
 
 namespace orvel {
 
@@ -18,9 +19,14 @@ struct DerivedState {
     bool value;
 };
 
-[[nodiscard]] std::vector<DerivedState> controlStates(const Activity& activity);
+inline constexpr std::size_t kDerivedStates = 66;
+using DerivedStates = std::array<DerivedState, kDerivedStates>;
 
-// Writes them into the store (pair partners follow); unchanged ones notify nobody.
-void applyControlStates(ControlStore& controls, const Activity& activity);
+[[nodiscard]] DerivedStates controlStates(const Activity& activity);
+
+// Writes into the store (pair partners follow) the states that differ from
+// `applied`, the ones written last time, or all of them when it is empty.
+void applyControlStates(ControlStore& controls, const DerivedStates& states,
+                        const DerivedStates* applied);
 
 } // namespace orvel

@@ -223,7 +223,9 @@ std::string Form::recordedMap() const {
 void Form::refreshControlStates() {
     if (activity.revision() != appliedRevision_) {
         appliedRevision_ = activity.revision();
-        applyControlStates(controls, activity);
+        const DerivedStates states = controlStates(activity);
+        applyControlStates(controls, states, applied_ ? &*applied_ : nullptr);
+        applied_ = states;
     }
 }
 

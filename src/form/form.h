@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activity/activity.h"
+#include "activity/control_states.h"
 #include "core/control_store.h"
 #include "core/platform.h"
 #include "editing/undo_history.h"
@@ -111,6 +112,8 @@ private:
     [[nodiscard]] bool stepRunning() const;
 
     std::uint64_t appliedRevision_ = 0;
+    // What the boundary wrote last: only what changes is written again.
+    std::optional<DerivedStates> applied_;
     int dispatchDepth_ = 0;
     std::map<std::string, std::function<void()>, std::less<>> clickHandlers_;
     std::map<std::string, std::function<void()>, std::less<>> exitHandlers_;
