@@ -219,13 +219,15 @@ TEST_F(UploadTest, AnEditDuringTheUploadGoesWithTheNextOne) {
     setText("emSAr", "2,5");
     clock.advance(2000);
     auto sent = wire();
+    ASSERT_EQ(sent.size(), 33u);
     EXPECT_EQ(sent[8], "09 22 22 21 21 1F 1E 1D 1B");
     EXPECT_EQ(sent[31], "20 16 0F 57 50 02 14 0A 46");
     ASSERT_TRUE(form.click("btnEnvia"));
     clock.advance(2000);
     sent = wire();
-    EXPECT_EQ(sent[33 + 8], "09 22 22 21 21 1F 1E 14 1B");
-    EXPECT_EQ(sent[33 + 31], "20 16 0F 57 50 02 14 19 46");
+    ASSERT_EQ(sent.size(), 33u);
+    EXPECT_EQ(sent[8], "09 22 22 21 21 1F 1E 14 1B");
+    EXPECT_EQ(sent[31], "20 16 0F 57 50 02 14 19 46");
 }
 
 struct RefusalCase {
