@@ -186,9 +186,9 @@ public:
         if (text == kTpsCancelled && seen.tpsUploadBefore) {
             report(f, "completed calibration reported cancelled");
         }
-        if (text.starts_with(kTpsDone) &&
-            !(seen.completedPacket31 &&
-              carriesCapturedValues(seen.form->controls, *seen.completedPacket31))) {
+        // The procedure's own upload must have carried them; what the user sends
+        // after it, before its last box, is the user's.
+        if (text.starts_with(kTpsDone) && !seen.tpsUploadDone) {
             const auto& c = seen.form->controls;
             std::string sent = seen.completedPacket31
                                    ? std::to_string((*seen.completedPacket31)[5]) + "/" +
