@@ -16,8 +16,6 @@ namespace orvel {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kGauges{"Gauge1", "Gauge2", "Gauge3", "Gauge4",
-                                                  "Gauge5", "Gauge6", "Gauge7", "Gauge8"};
 constexpr std::array<std::string_view, 4> kLoadGauges{"Gauge1", "Gauge2", "Gauge6", "Gauge8"};
 constexpr std::array<std::string_view, 4> kRpmGauges{"Gauge3", "Gauge4", "Gauge5", "Gauge7"};
 

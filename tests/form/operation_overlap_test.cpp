@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kT1 = " Deixar  a  borboleta  Fechada  e  Seguir  as  instruções,  teclar "
                             "Enter ou \" OK \" para continuar...  ";
-constexpr const char* kT3 = " A configuração foi cancelada ! ! ! ";
 constexpr const char* kT4 =
     " Abrir  totalmente  a  Borboleta,  teclar Enter ou \" OK \" para continuar.... ";
 constexpr const char* kT5 = "  CONFIGURAÇÃO  CONCLUIDA . . .  Abrir toda a borboleta e conferir se "
