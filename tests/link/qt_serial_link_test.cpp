@@ -153,6 +153,34 @@ TEST_F(QtSerialLinkTest, AbsentPortReportsTheSystemErrorNumber) {
     EXPECT_FALSE(link_.probe("!!"));
 }
 
+// Against the system's own list: the port list gives whole paths and links,
+// which the system knows by their device file.
+TEST_F(QtSerialLinkTest, DescriptionIsTheSystemsForTheDeviceAPathOrLinkNames) {
+    const std::string device = "/dev/ttyS0";
+    QSerialPortInfo known;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.systemLocation() == QString::fromStdString(device)) {
+            known = info;
+        }
+    }
+    if (known.isNull()) {
+        GTEST_SKIP() << "the system lists no " << device << " here";
+    }
+    char folder[] = "/tmp/orvel-link-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string alias = std::string(folder) + "/adapter";
+    ASSERT_EQ(::symlink(device.c_str(), alias.c_str()), 0);
+    for (const std::string& name : {device, alias, known.portName().toStdString()}) {
+        const QSerialPortInfo found = QtSerialLink::infoFor(name);
+        EXPECT_FALSE(found.isNull()) << name;
+        EXPECT_EQ(found.systemLocation(), known.systemLocation()) << name;
+        EXPECT_EQ(link_.description(name), known.description().toStdString()) << name;
+    }
+    ::unlink(alias.c_str());
+    ::rmdir(folder);
+    EXPECT_TRUE(QtSerialLink::infoFor("/dev/orvel-no-such-port").isNull());
+}
+
 TEST_F(QtSerialLinkTest, WriteOnAClosedPortFails) {
     const std::vector<std::uint8_t> bytes{1, 2, 3};
     EXPECT_THROW(link_.write(bytes), PortError);
