@@ -58,11 +58,24 @@ if [ "$(id -u)" -eq 0 ] && [ "${ORVEL_PACKAGE_INSTALL:-1}" != 0 ]; then
         export DEBIAN_FRONTEND=noninteractive
         apt-get install -y -q "$deb" >/dev/null
         env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/orvel --version
+        # Software centres show the Portuguese texts only when their language tag
+        # matches the user's locale as AppStream spells it. The cache is rebuilt
+        # by force: it can miss a file changed within the same second.
+        appstreamcli refresh-cache --force >/dev/null
+        summary=$(LANG=pt_BR.UTF-8 LANGUAGE= LC_ALL= appstreamcli get $id | grep "^Summary:" || true)
         apt-get remove -y -q orvel >/dev/null
+        appstreamcli refresh-cache --force >/dev/null
         if dpkg -s orvel >/dev/null 2>&1 || [ -e /usr/bin/orvel ]; then
             echo "orvel was not removed cleanly" >&2
             exit 1
         fi
+        case "$summary" in
+        "Summary: Configure e acompanhe"*) ;;
+        *)
+            echo "pt_BR users get the summary in another language: $summary" >&2
+            exit 1
+            ;;
+        esac
         echo "Installed, ran and removed cleanly."
     fi
 fi
