@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the Debian package and checks it with the desktop's own tools: the menu
-# entry, the AppStream metadata, lintian (no errors), the package's contents, and
+# Builds the Debian package and the archive and checks them with the desktop's own
+# tools: the menu entry, the AppStream metadata, lintian (no errors, hardened), the
+# dependencies, the contents, and
 # (as root, unless ORVEL_PACKAGE_INSTALL=0) an install, a run and a clean removal.
 # Usage: package.sh [build dir, default build-package]
 # The package is built optimised and hardened, in a folder of its own so that the
@@ -13,10 +14,12 @@ id=org.orvel.Orvel
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVEL_HARDENING=ON \
     -DORVEL_SANITIZE=OFF -DORVEL_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target orvel orvel-module-sim orvel_install_files
-rm -f "$build"/orvel_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
+rm -f "$build"/orvel_*.deb "$build"/orvel-*.tar.gz
+(cd "$build" && cpack -G DEB >/dev/null && cpack -G TGZ >/dev/null)
 deb=$(ls "$build"/orvel_*.deb)
+archive=$(ls "$build"/orvel-*.tar.gz)
 echo "Package: $deb"
+echo "Archive: $archive"
 
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
@@ -30,19 +33,49 @@ if lintian --display-info --tag-display-limit 0 "$deb" | grep hardening-; then
     exit 1
 fi
 
-contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
-missing=0
-for path in usr/bin/orvel usr/bin/orvel-module-sim \
-    usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
-    usr/share/icons/hicolor/48x48/apps/$id.png usr/share/icons/hicolor/128x128/apps/$id.png \
-    usr/share/icons/hicolor/256x256/apps/$id.png usr/share/man/man1/orvel.1.gz \
-    usr/share/doc/orvel/copyright; do
-    if ! echo "$contents" | grep -qx "./$path"; then
-        echo "missing from the package: /$path" >&2
-        missing=1
-    fi
+# The dependencies are written by hand, so that the Qt libraries' t64 names of
+# Debian 13 and Ubuntu 24.04 are alternatives; every library the programs link,
+# as dpkg-shlibdeps names it here, must be among them.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+mkdir -p "$unpacked/shlibs/debian"
+: >"$unpacked/shlibs/debian/control"
+needed=$(cd "$unpacked/shlibs" &&
+    dpkg-shlibdeps -O "$unpacked/usr/bin/orvel" "$unpacked/usr/bin/orvel-module-sim" 2>/dev/null |
+    sed 's/^shlibs:Depends=//' | tr ',' '\n' | sed 's/ *(.*//; s/^ *//')
+[ -n "$needed" ] || {
+    echo "dpkg-shlibdeps found no libraries" >&2
+    exit 1
+}
+alternatives=$(echo "$depends" | tr ',|' '\n\n' | sed 's/ *(.*//; s/^ *//')
+for package in $needed; do
+    echo "$alternatives" | grep -qx "$package" || {
+        echo "Depends lacks $package" >&2
+        exit 1
+    }
 done
-[ "$missing" -eq 0 ]
+if echo "$depends" | tr ',' '\n' | grep libqt6 | grep -v "t64"; then
+    echo "a Qt library above has no t64 alternative" >&2
+    exit 1
+fi
+
+# The package under /usr, the archive under its own folder for any prefix.
+check_contents() { # <listing> <prefix> <what>
+    missing=0
+    for path in bin/orvel bin/orvel-module-sim \
+        share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+        share/icons/hicolor/48x48/apps/$id.png share/icons/hicolor/128x128/apps/$id.png \
+        share/icons/hicolor/256x256/apps/$id.png share/man/man1/orvel.1.gz \
+        share/doc/orvel/copyright; do
+        if ! echo "$1" | grep -qx "$2$path"; then
+            echo "missing from the $3: $path" >&2
+            missing=1
+        fi
+    done
+    [ "$missing" -eq 0 ]
+}
+check_contents "$(dpkg-deb --contents "$deb" | awk '{print $6}')" ./usr/ package
+check_contents "$(tar -tzf "$archive")" "$(basename "$archive" .tar.gz)/" archive
 for size in 48 128 256; do
     file "$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
         grep -q "PNG image data, $size x $size" || {
