@@ -1,6 +1,8 @@
 #!/bin/sh
 # Draws the application icon after the logo: its blue gradient, the bold white
-# "O" of "ORVEL" and the yellow of its subtitle, on a rounded square.
+# "O" of "ORVEL" and the yellow of its subtitle, on a rounded square. The window
+# and the menu show the same pictures, drawn once with
+#   for s in 48 128 256; do packaging/draw-icon.sh $s assets/icon-$s.png; done
 # Usage: draw-icon.sh <size> <output.png>
 set -eu
 size=$1

@@ -12,7 +12,7 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-asan" && ctest --output-on-failure -j2)
-"$root/scripts/package.sh" build
+"$root/scripts/package.sh" build-package
 if [ -x "$root/fuzz/run.sh" ]; then
     "$root/fuzz/run.sh" 30
 fi

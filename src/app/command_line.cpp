@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <algorithm>
+#include <array>
 #include <ostream>
 #include <string_view>
 
@@ -23,9 +25,37 @@ constexpr std::string_view kHelp =
     "O módulo simulado (orvel-module-sim) publica a sua porta em\n"
     "$XDG_RUNTIME_DIR/orvel-ports/, que aparece em primeiro lugar na lista de portas.\n";
 
+// The toolkit's own options, which it takes from the same command line: a
+// session manager restores the window with -session, and -platform or -style
+// are how a technician works around a desktop that misbehaves.
+constexpr std::array<std::string_view, 14> kToolkitWithValue{
+    "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+    "display",     "geometry",           "name",          "title"};
+constexpr std::array<std::string_view, 5> kToolkitAlone{"reverse", "widgetcount", "nograb",
+                                                        "dograb", "sync"};
+
+// How many arguments from `arg` on the toolkit takes: 0 when it is not one of its own.
+int toolkitArguments(std::string_view arg) {
+    if (arg.size() < 2 || arg[0] != '-') {
+        return 0;
+    }
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1); // it takes -style and --style alike
+    const auto equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    const auto has = [name](const auto& names) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    if (has(kToolkitWithValue)) {
+        return equals == std::string_view::npos ? 2 : 1;
+    }
+    return has(kToolkitAlone) ? 1 : 0;
+}
+
 } // namespace
 
-std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ostream& out) {
+std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                     std::ostream& err) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -36,6 +66,13 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ost
             out << "orvel " << ORVEL_VERSION << '\n';
             return 0;
         }
+        if (const int taken = toolkitArguments(arg); taken > 0) {
+            i += taken - 1;
+            continue;
+        }
+        // A mistyped option must not pass unnoticed behind an open window.
+        err << "orvel: opção desconhecida: " << arg << "\n\n" << kHelp;
+        return kUsageError;
     }
     return std::nullopt;
 }

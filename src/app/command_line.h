@@ -8,9 +8,11 @@ class QCoreApplication;
 namespace orvel::app {
 
 // --help and --version are answered before the toolkit starts, so that they
-// work without a display. Returns the exit status when the program should end.
+// work without a display; any other argument is refused with the usage on `err`
+// and kUsageError. Returns the exit status when the program should end.
 [[nodiscard]] std::optional<int> answerCommandLine(int argc, const char* const* argv,
-                                                   std::ostream& out);
+                                                   std::ostream& out, std::ostream& err);
+inline constexpr int kUsageError = 2;
 
 // The toolkit's own texts (file dialogs, context menus) in Brazilian Portuguese,
 // like the rest of the program; without the translation files they stay as they are.

@@ -8,13 +8,13 @@
 #include <iostream>
 
 int main(int argc, char* argv[]) {
-    if (const auto status = orvel::app::answerCommandLine(argc, argv, std::cout)) {
+    if (const auto status = orvel::app::answerCommandLine(argc, argv, std::cout, std::cerr)) {
         return *status;
     }
     QApplication app(argc, argv);
     // The program's name as the desktop shows it. No display name: the platform
     // would append it to the window's caption.
-    QApplication::setApplicationName(QStringLiteral("Orvel"));
+    QApplication::setApplicationName(QStringLiteral(ORVEL_APP_NAME));
     QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(ORVEL_APP_ID));
     orvel::app::installToolkitTranslations(app);

@@ -192,7 +192,12 @@ void MainWindow::setUpWindow() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(LayoutTable::kClientWidth, LayoutTable::kClientHeight);
-    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    // The menu's icon, at the sizes it is installed in.
+    QIcon icon;
+    for (const char* size : {"48", "128", "256"}) {
+        icon.addFile(QStringLiteral(":/icon-%1.png").arg(QLatin1String(size)));
+    }
+    setWindowIcon(icon);
     for (const auto& name : form_->controls.names()) {
         if (form_->controls.get(name).kind == ControlKind::Form) {
             setWindowTitle(qs(form_->controls.text(name)));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
 
 #ifndef _WIN32
@@ -44,6 +45,16 @@ bool deviceExists(const std::string& name) {
 }
 
 } // namespace
+
+bool usbAdapterFile(const std::string& name) {
+    for (const char* family : {"/dev/ttyUSB", "/dev/ttyACM"}) {
+        const std::string_view prefix(family);
+        if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::vector<std::string> windowsCandidates(int count) {
     std::vector<std::string> names;
@@ -90,10 +101,11 @@ std::vector<std::string> candidatePorts() {
 
 std::vector<std::string> ListSerialPorts(PortProber& prober,
                                          const std::vector<std::string>& candidates,
-                                         const std::function<bool(const std::string&)>& exists) {
+                                         const PortFilter& exists,
+                                         const PortFilter& presenceIsEnough) {
     std::vector<std::string> found;
     for (const auto& name : candidates) {
-        if (exists(name) && prober.probe(name)) {
+        if (exists(name) && ((presenceIsEnough && presenceIsEnough(name)) || prober.probe(name))) {
             found.push_back(name);
         }
     }
@@ -101,7 +113,11 @@ std::vector<std::string> ListSerialPorts(PortProber& prober,
 }
 
 std::vector<std::string> ListSerialPorts(PortProber& prober) {
+#if defined(__linux__)
+    return ListSerialPorts(prober, candidatePorts(), deviceExists, usbAdapterFile);
+#else
     return ListSerialPorts(prober, candidatePorts(), deviceExists);
+#endif
 }
 
 } // namespace orvel

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QSerialPortInfo>
 
@@ -171,8 +172,24 @@ bool QtSerialLink::probe(const std::string& name) {
     return true;
 }
 
+QSerialPortInfo QtSerialLink::infoFor(const std::string& name) {
+    const QString given = QString::fromStdString(name);
+    const QString bare = QString::fromStdString(plainName(name));
+    // A link (a simulator's, /dev/serial/by-id/...) names the device it points at.
+    const QString resolved = QFileInfo(given).canonicalFilePath();
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : infos) {
+        const QString location = info.systemLocation();
+        if (location == given || (!resolved.isEmpty() && location == resolved) ||
+            info.portName() == bare) {
+            return info;
+        }
+    }
+    return {};
+}
+
 std::string QtSerialLink::description(const std::string& name) {
-    return QSerialPortInfo(QString::fromStdString(plainName(name))).description().toStdString();
+    return infoFor(name).description().toStdString();
 }
 
 int QtSerialLink::codeOf(QSerialPort::SerialPortError error) const {

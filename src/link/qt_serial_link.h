@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include <string>
 
@@ -24,6 +25,9 @@ public:
     [[nodiscard]] bool probe(const std::string& name) override;
     [[nodiscard]] std::string description(const std::string& name) override;
 
+    // What the system knows of the port the list shows as `name`: a path
+    // ("/dev/ttyUSB0", or a link to it) or a COM name; null when it knows nothing.
+    [[nodiscard]] static QSerialPortInfo infoFor(const std::string& name);
     // "\\.\COM12" and "COM12" name the same port.
     [[nodiscard]] static std::string plainName(const std::string& name);
     // How long one message may take to leave before the write counts as failed.

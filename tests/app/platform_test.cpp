@@ -143,7 +143,7 @@ private slots:
         QTest::newRow("text") << QByteArray("not a picture at all");
         QTest::newRow("header only") << logoBytes().left(20);
         QByteArray png;
-        QFile icon(QStringLiteral(":/icon.png"));
+        QFile icon(QStringLiteral(":/icon-48.png"));
         if (icon.open(QIODevice::ReadOnly)) {
             png = icon.readAll();
         }

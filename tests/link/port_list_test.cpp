@@ -107,6 +107,29 @@ TEST(PortListTest, AbsentDeviceFilesAreNotProbed) {
               (std::vector<std::string>{"/dev/ttyUSB1", "/dev/ttyS0", "/dev/ttyS1"}));
 }
 
+// A plugged-in USB adapter that this user may not open (not in dialout) or that
+// another program holds is still listed, so that "Ativar" can say why it fails;
+// a serial device file that does not open stays out, as nothing may be behind it.
+TEST(PortListTest, PresentUsbAdaptersAreListedWithoutAProbe) {
+    struct Case {
+        const char* name;
+        bool adapter;
+    };
+    for (const Case& c : {Case{"/dev/ttyUSB0", true}, Case{"/dev/ttyACM12", true},
+                          Case{"/dev/ttyUSB", false}, Case{"/dev/ttyS0", false},
+                          Case{"/tmp/orvel-ports/module1", false}, Case{"COM3", false}}) {
+        EXPECT_EQ(usbAdapterFile(c.name), c.adapter) << c.name;
+    }
+
+    RecordingProber prober({"/dev/ttyS1"});
+    const std::set<std::string> present{"/dev/ttyUSB1", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS1"};
+    const auto names = ListSerialPorts(
+        prober, linuxCandidates("/nonexistent"),
+        [&](const std::string& n) { return present.count(n) > 0; }, usbAdapterFile);
+    EXPECT_EQ(names, (std::vector<std::string>{"/dev/ttyUSB1", "/dev/ttyACM0", "/dev/ttyS1"}));
+    EXPECT_EQ(prober.probed, (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyS1"}));
+}
+
 // Restores an environment variable when the test ends.
 class ScopedEnv {
 public:
