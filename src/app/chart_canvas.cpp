@@ -91,6 +91,7 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
     }
     axes_.clear();
     ranges_.clear();
+    pens_.clear();
     for (std::size_t i = 0; i < curves.size(); ++i) {
         const auto& style = curves[i];
         auto* series = new QLineSeries;
@@ -99,6 +100,7 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         QPen pen(style.color, 1);
         pen.setCosmetic(true);
         series->setPen(pen);
+        pens_.push_back(pen);
         c->addSeries(series);
         auto* axis = new QValueAxis;
         axis->setLabelFormat(numberFormat(style.decimals));
@@ -114,7 +116,7 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         series->attachAxis(timeAxis_);
         series->attachAxis(axis);
         axis->setVisible(i < kLabelledAxes);
-        series_.push_back(series);
+        series_.push_back({series});
         axes_.push_back(axis);
         ranges_.emplace_back(0.0, 0.0);
     }
@@ -144,7 +146,22 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
     if (curve >= series_.size()) {
         return;
     }
-    series_[curve]->replace(points);
+    // Qt Charts draws no gaps: each run between gap points is a series of its own.
+    std::size_t runs = 0;
+    for (qsizetype at = 0; at < points.size();) {
+        qsizetype stop = at;
+        while (stop < points.size() && !std::isnan(points[stop].y())) {
+            ++stop;
+        }
+        if (stop > at) {
+            run_ = points.mid(at, stop - at);
+            runOf(curve, runs++)->replace(run_);
+        }
+        at = stop + 1;
+    }
+    for (std::size_t r = runs; r < series_[curve].size(); ++r) {
+        series_[curve][r]->clear();
+    }
     // Laying the axis out again costs more than the points: only when its range moves.
     auto& range = ranges_[curve];
     if (range.first != low || range.second != high) {
@@ -153,6 +170,20 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
         axes_[curve]->setTickCount(6);
         axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
     }
+}
+
+QLineSeries* ChartCanvas::runOf(std::size_t curve, std::size_t run) {
+    auto& runs = series_[curve];
+    if (run < runs.size()) {
+        return runs[run];
+    }
+    auto* series = new QLineSeries;
+    series->setPen(pens_[curve]);
+    chart()->addSeries(series);
+    series->attachAxis(timeAxis_);
+    series->attachAxis(axes_[curve]);
+    runs.push_back(series);
+    return series;
 }
 
 void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {

@@ -54,8 +54,13 @@ private:
     void placeLine(QGraphicsLineItem* line, std::optional<double> time);
     void placeReadout();
 
+    // A curve's runs between gaps, each a series on the curve's axis.
+    QLineSeries* runOf(std::size_t curve, std::size_t run);
+
     QValueAxis* timeAxis_ = nullptr;
-    std::vector<QLineSeries*> series_;
+    std::vector<std::vector<QLineSeries*>> series_;
+    std::vector<QPen> pens_;
+    QList<QPointF> run_;
     std::vector<QValueAxis*> axes_;
     std::vector<std::pair<double, double>> ranges_; // asked of each axis, before rounding
     QGraphicsLineItem* cursorLine_ = nullptr;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace orvel::app {
 
@@ -181,13 +182,18 @@ void RecordingPlot::redraw() {
     for (std::size_t i = 0; i < channels_.size(); ++i) {
         recording::decimateMinMax(times_, valuesOf(channels_[i]), from_, to_, width, decimated_);
         points_.resize(static_cast<qsizetype>(decimated_.size()));
-        double low = 0;
-        double high = 0;
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
         for (std::size_t p = 0; p < decimated_.size(); ++p) {
             const auto& d = decimated_[p];
             points_[static_cast<qsizetype>(p)] = QPointF(d.x, d.y);
-            low = p == 0 ? d.y : std::min(low, d.y);
-            high = p == 0 ? d.y : std::max(high, d.y);
+            if (!d.gap()) {
+                low = std::min(low, d.y);
+                high = std::max(high, d.y);
+            }
+        }
+        if (low > high) { // nothing known in view
+            low = high = 0;
         }
         // A flat line sits in the middle; others fill the height (the canvas rounds the scale).
         const double margin = high > low ? 0 : std::max(1.0, std::abs(high) * 0.1);
@@ -207,10 +213,12 @@ QString RecordingPlot::valuesAt(double time) const {
     QString text = QStringLiteral("<b>%1 s</b>").arg(decimalText(recording_->time(row), 3));
     for (int c : channels_) {
         const CurveStyle style = styleOf(c);
+        const bool known = recording_->known(c, row);
         text += QStringLiteral("<br><span style=\"color:%1\">&#9632;</span> %2: <b>%3</b> %4")
                     .arg(style.color.name(), style.name.toHtmlEscaped(),
-                         decimalText(recording_->value(c, row), style.decimals),
-                         style.unit.toHtmlEscaped());
+                         known ? decimalText(recording_->value(c, row), style.decimals)
+                               : QStringLiteral("sem valor"),
+                         known ? style.unit.toHtmlEscaped() : QString());
     }
     return text;
 }

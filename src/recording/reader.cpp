@@ -244,6 +244,10 @@ std::optional<std::string> parseRow(const std::vector<std::string_view>& fields,
     row.timeMs = static_cast<std::int32_t>(*time);
     for (std::size_t c = 0; c < kValueCount; ++c) {
         const auto text = fields[layout.values[c]];
+        if (text.empty()) {
+            row.values[c] = kUnknown; // what the frames did not tell
+            continue;
+        }
         const auto value = parseFixed(text, kValueColumns[c].decimals);
         const auto range = fixedRange(static_cast<int>(c));
         if (!value) {

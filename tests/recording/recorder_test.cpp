@@ -73,7 +73,7 @@ TEST_F(RecorderTest, EachSetBecomesARowOfWhatTheFramesSayAndTheMapGoesBeside) {
     const fs::path file = folder / "2026-12-08_14-30-05.csv";
     EXPECT_EQ(contents(file),
               recording::header() +
-                  "0,030;0;0,0;0;0;0;0;0;0,00;0;0;0;820;0;0;0;0;0;0;0;0;0;"
+                  "0,030;;;;;0;0;;;;;;;0;0;0;;;;;0;0;"
                   "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
                   "1F 00 00 00 00 00 00 00 00\r\n"
                   "0,050;1200;125,0;450;90;-5;3;15;2,50;20;40;12;1020;0;-2;2;250;18;25;1;1;0;"
@@ -89,6 +89,24 @@ TEST_F(RecorderTest, EachSetBecomesARowOfWhatTheFramesSayAndTheMapGoesBeside) {
     ASSERT_EQ(stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(form.recorderCheck->enabled()) << "nothing left to watch";
+}
+
+TEST_F(RecorderTest, WithoutTheCylinderCountRpmAndDutyAreLeftEmptyAsTheWindowLeavesThem) {
+    form.state.cylinderCount = 0; // no configuration read or sent
+    activate();
+    form.click("Button3");
+    link.feedFrame(29, {90, 40, 12, 45, 0x00, 0x02, 20, 25});
+    link.feedFrame(30, {15, 18, 0x88, 0x13, 10, 0xE8, 0x03, 1});
+    link.feedFrame(31, {});
+    EXPECT_EQ(text("eRpm"), "");
+    form.click("Button3");
+    settle();
+    const auto r = recording::readRecordingFile(folder / "2026-12-08_14-30-05.csv").recording;
+    ASSERT_EQ(r.rows(), 1u);
+    EXPECT_FALSE(r.known(recording::col::rpm, 0));
+    EXPECT_FALSE(r.known(recording::col::duty, 0));
+    EXPECT_EQ(r.value(recording::col::ti, 0), 125.0);
+    EXPECT_EQ(r.value(recording::col::temperature, 0), 90.0);
 }
 
 TEST_F(RecorderTest, TheWatchdogEndsTheSessionAndTheNextOneInTheSameSecondGetsASuffix) {
