@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace orvel::test {
@@ -128,12 +130,37 @@ TEST_F(RecorderTest, TheWatchdogEndsTheSessionAndTheNextOneInTheSameSecondGetsAS
     EXPECT_TRUE(fs::exists(folder / "2026-12-08_14-30-05-2-mapa.txt"));
 }
 
+std::string faultBox(const fs::path& folder, const std::string& reason) {
+    return "Não foi possível gravar o registro do scanner na pasta " + folder.string() + ": " +
+           reason + ". O scanner continua sem gravar.";
+}
+
+TEST_F(RecorderTest, ADiskThatTakesNoBytesAtTheStartLeavesNoEmptyFiles) {
+    activate();
+    // No byte more fits in any file, as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit none = old;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    form.click("Button3");
+    link.feedFrame(31, {});
+    form.recorder.drain();
+    setrlimit(RLIMIT_FSIZE, &old);
+    dialogs.expectError(faultBox(folder, "o arquivo passou do tamanho que o disco aceita"));
+    clock.advance(250);
+    EXPECT_TRUE(form.scanner.isOn());
+    form.click("Button3");
+    settle();
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(form.recorder.lastFile(), "");
+}
+
 TEST_F(RecorderTest, AFolderThatCannotBeMadeIsToldOncePerSessionAndTheScannerGoesOn) {
     std::ofstream(root / "dados") << "a file where the folder should be";
     activate();
-    const std::string box = "Não foi possível gravar o registro do scanner na pasta " +
-                            folder.string() +
-                            ": um nome do caminho não é uma pasta. O scanner continua sem gravar.";
+    const std::string box = faultBox(folder, "um nome do caminho não é uma pasta");
     for (int session = 0; session < 2; ++session) {
         form.click("Button3");
         clock.advance(10);
