@@ -34,7 +34,7 @@ inline constexpr std::array<Column, 21> kValueColumns{{
     {"Correção Temperatura (%)", 0, 31},
     {"Correção Pressão Atm (%)", 0, 31},
     {"Correção Avanço (°)", 0, 31},
-    {"Abertura (%)", 0, 30},
+    {"Ciclo do injetor (%)", 0, 30},
     {"Linha Da RPM", 0, 30},
     {"Posição da Carga", 0, 29},
     {"Bomba", 0, 30},
@@ -66,5 +66,12 @@ inline constexpr int pump = 18;
 inline constexpr int fan = 19;
 inline constexpr int airConditioning = 20;
 } // namespace col
+
+// Names earlier versions wrote, still read: the injector's duty was "Abertura (%)".
+struct FormerName {
+    std::string_view name;
+    int column;
+};
+inline constexpr std::array<FormerName, 1> kFormerNames{{{"Abertura (%)", col::duty}}};
 
 } // namespace orvel::recording

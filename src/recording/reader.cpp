@@ -208,6 +208,12 @@ Layout readHeader(const std::vector<std::string_view>& names, Recording& recordi
             claim(layout.values[static_cast<std::size_t>(known - kValueColumns.begin())], i, name);
             continue;
         }
+        const auto former = std::find_if(kFormerNames.begin(), kFormerNames.end(),
+                                         [&](const FormerName& f) { return f.name == name; });
+        if (former != kFormerNames.end()) {
+            claim(layout.values[static_cast<std::size_t>(former->column)], i, name);
+            continue;
+        }
         layout.extras.push_back(i);
         recording.extraColumns.emplace_back(name);
     }

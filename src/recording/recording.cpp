@@ -41,7 +41,7 @@ constexpr std::array<FixedRange, kValueCount> kRanges{{
     {-128, 127},      // Correção Temperatura
     {-128, 127},      // Correção Pressão Atm
     {-128, 127},      // Correção Avanço
-    {0, 100'000'000}, // Abertura: the extreme RPM and Ti give about 52 million
+    {0, 100'000'000}, // Ciclo do injetor: the extreme RPM and Ti give about 52 million
     {-128, 127},      // Linha Da RPM
     {0, 255},         // Posição da Carga
     {0, 1},           // Bomba

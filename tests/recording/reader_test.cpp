@@ -74,6 +74,8 @@ TEST(RecordingReader, AcceptsWhatTheProgramWritesAndWhatSpreadsheetsAndCrashesLe
          3, false},
         {"an unknown value left empty",
          [] { return withLine(2, [](auto l) { return replace(l, ";800;", ";;"); }); }, 3, false},
+        {"the duty column under its former name",
+         [] { return replace(written(), "Ciclo do injetor (%)", "Abertura (%)"); }, 3, false},
         {"more decimals than the column keeps",
          [] { return withLine(3, [](auto l) { return replace(l, ";2,5;", ";2,35;"); }); }, 3,
          false},
@@ -95,7 +97,7 @@ TEST(RecordingReader, AcceptsWhatTheProgramWritesAndWhatSpreadsheetsAndCrashesLe
     EXPECT_FALSE(gap.known(col::rpm, 0));
     EXPECT_TRUE(std::isnan(gap.value(col::rpm, 0)));
     EXPECT_EQ(gap.value(col::rpm, 1), 801);
-    EXPECT_DOUBLE_EQ(readRecording(cases[8].bytes()).recording.value(col::ti, 1), 2.4);
+    EXPECT_DOUBLE_EQ(readRecording(cases[9].bytes()).recording.value(col::ti, 1), 2.4);
 }
 
 TEST(RecordingReader, RefusesAnythingElseNamingTheLine) {
