@@ -228,9 +228,12 @@ void RecordingsPage::refresh() {
     const QSignalBlocker blocker(list_);
     list_->clear();
     const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
-    for (const auto& entry : listRecordings(folder_)) {
+    for (const auto& entry : catalog_.list(folder_)) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, locale.toString(entry.start, QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+        // Sessions started in the same second keep their file's number.
+        const QString start = locale.toString(entry.start, QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        item->setText(0, entry.suffix > 1 ? QStringLiteral("%1 (%2)").arg(start).arg(entry.suffix)
+                                          : start);
         item->setText(1, durationText(entry.seconds));
         item->setText(2, QString::number(entry.rows));
         item->setText(3, locale.formattedDataSize(entry.bytes, 1, QLocale::DataSizeSIFormat));

@@ -44,6 +44,20 @@ private slots:
         QCOMPARE(newest->text(1), QStringLiteral("1:14")); // the last row's time
         QCOMPARE(newest->text(2), QStringLiteral("375"));
 
+        // Showing the page again reads only what changed; a second session of the
+        // same second comes first, numbered.
+        const int reads = page.catalog().reads();
+        page.refresh();
+        QCOMPARE(page.catalog().reads(), reads);
+        QVERIFY(orvel::test::writeSampleFile(folder + "/2026-12-02_08-00-00-2.csv",
+                                             orvel::test::sampleDrive(4)));
+        page.refresh();
+        QCOMPARE(page.catalog().reads(), reads + 1);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("02/12/2026 08:00:00 (2)"));
+        QVERIFY(QFile::remove(folder + "/2026-12-02_08-00-00-2.csv"));
+        page.refresh();
+        QCOMPARE(list->topLevelItemCount(), 2);
+
         // Enter opens the selected recording in the plot.
         list->setCurrentItem(list->topLevelItem(0));
         list->setFocus();
