@@ -1,5 +1,6 @@
 #include "app/chart_canvas.h"
 
+#include <QCategoryAxis>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QLabel>
@@ -47,10 +48,9 @@ ChartCanvas::ChartCanvas(QWidget* parent) : QChartView(parent) {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
-    timeAxis_ = new QValueAxis(this);
+    timeAxis_ = new QCategoryAxis(this);
     timeAxis_->setTitleText(QStringLiteral("Tempo (s)"));
-    timeAxis_->setLabelFormat(numberFormat(0));
-    timeAxis_->setTickCount(9);
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     c->addAxis(timeAxis_, Qt::AlignBottom);
 
     QPen cursorPen(QColor(40, 40, 40));
@@ -127,18 +127,22 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
 void ChartCanvas::setTimeRange(double from, double to) {
     from_ = from;
     to_ = to;
-    // Ticks on round times (1, 2 or 5 times a power of ten), about eight of them.
-    const double rough = (to - from) / 8;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    const double step = rough / power < 2 ? power : rough / power < 5 ? 2 * power : 5 * power;
-    timeAxis_->setLabelFormat(
-        numberFormat(std::max(0, static_cast<int>(-std::floor(std::log10(step))))));
-    timeAxis_->setTickType(QValueAxis::TicksDynamic);
-    timeAxis_->setTickAnchor(0);
-    timeAxis_->setTickInterval(step);
     timeAxis_->setRange(from, to);
     placeLine(cursorLine_, cursor_);
     placeLine(playheadLine_, playhead_);
+}
+
+void ChartCanvas::setTimeTicks(const QString& title,
+                               const std::vector<std::pair<double, QString>>& ticks) {
+    timeAxis_->setTitleText(title);
+    for (const QString& label : timeAxis_->categoriesLabels()) {
+        timeAxis_->remove(label);
+    }
+    // A category ends above its start: the start goes just below the first tick.
+    timeAxis_->setStartValue(from_ - (to_ - from_) * 1e-6);
+    for (const auto& [at, label] : ticks) {
+        timeAxis_->append(label, at);
+    }
 }
 
 void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, double low,

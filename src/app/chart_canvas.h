@@ -12,6 +12,7 @@ class QGraphicsLineItem;
 class QLabel;
 class QLineSeries;
 class QRubberBand;
+class QCategoryAxis;
 class QValueAxis;
 
 namespace orvel::app {
@@ -27,6 +28,8 @@ public:
     [[nodiscard]] QWidget* widget() override { return this; }
     void setCurves(const std::vector<CurveStyle>& curves) override;
     void setTimeRange(double from, double to) override;
+    void setTimeTicks(const QString& title,
+                      const std::vector<std::pair<double, QString>>& ticks) override;
     void setPoints(std::size_t curve, const QList<QPointF>& points, double low,
                    double high) override;
     void setCursor(std::optional<double> time, const QString& text) override;
@@ -57,7 +60,7 @@ private:
     // A curve's runs between gaps, each a series on the curve's axis.
     QLineSeries* runOf(std::size_t curve, std::size_t run);
 
-    QValueAxis* timeAxis_ = nullptr;
+    QCategoryAxis* timeAxis_ = nullptr; // labels of our own: h:mm:ss
     std::vector<std::vector<QLineSeries*>> series_;
     std::vector<QPen> pens_;
     QList<QPointF> run_;

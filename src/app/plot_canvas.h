@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -32,6 +33,9 @@ public:
     // The curves drawn, replacing the previous ones; then their points come.
     virtual void setCurves(const std::vector<CurveStyle>& curves) = 0;
     virtual void setTimeRange(double from, double to) = 0;
+    // The time axis' title and labelled ticks for that range.
+    virtual void setTimeTicks(const QString& title,
+                              const std::vector<std::pair<double, QString>>& ticks) = 0;
     // One curve's points (time ascending) and the value range its scale shows.
     virtual void setPoints(std::size_t curve, const QList<QPointF>& points, double low,
                            double high) = 0;

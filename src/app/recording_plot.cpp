@@ -43,6 +43,52 @@ QString durationText(double seconds) {
                  : QStringLiteral("%1:%2").arg(m).arg(two(s));
 }
 
+TimeTicks timeTicks(double from, double to, double end, int most) {
+    TimeTicks out;
+    const double span = to - from;
+    if (!(span > 0) || most < 1) {
+        return out;
+    }
+    // 1, 2, 5 times a power of ten below a minute, then steps a clock reads well.
+    static constexpr std::array<double, 15> kClockSteps{
+        10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 5400, 7200, 10800, 14400, 21600};
+    const double rough = span / most;
+    double step = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (span / (step * m) <= most) {
+            step *= m;
+            break;
+        }
+    }
+    if (step > 10) {
+        const auto at = std::find_if(kClockSteps.begin(), kClockSteps.end(),
+                                     [&](double s) { return span / s <= most; });
+        step = at != kClockSteps.end() ? *at : std::ceil(rough / 21600) * 21600;
+    }
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    const bool clock = end >= 600;
+    out.title = !clock        ? QStringLiteral("Tempo (s)")
+                : end >= 3600 ? QStringLiteral("Tempo (h:mm:ss)")
+                              : QStringLiteral("Tempo (m:ss)");
+    const double first = std::ceil(from / step - 1e-9);
+    for (double k = first; k * step <= to + step * 1e-9; ++k) {
+        const double t = k * step;
+        QString label = decimalText(t, decimals);
+        if (clock) {
+            const double whole = std::floor(t + 1e-9);
+            label = durationText(whole);
+            if (end >= 3600 && whole < 3600) {
+                label = QStringLiteral("0:") + label.rightJustified(5, QLatin1Char('0'));
+            }
+            if (decimals > 0) {
+                label += decimalText(t - whole, decimals).mid(1); // ",5"
+            }
+        }
+        out.ticks.emplace_back(t, label);
+    }
+    return out;
+}
+
 CurveStyle RecordingPlot::styleOf(int column) {
     const auto& c = kValueColumns[static_cast<std::size_t>(column)];
     const QString full = QString::fromUtf8(c.name.data(), static_cast<qsizetype>(c.name.size()));
@@ -135,6 +181,8 @@ void RecordingPlot::setRange(double from, double to) {
     from_ = from;
     to_ = from + span;
     canvas_.setTimeRange(from_, to_);
+    const TimeTicks ticks = timeTicks(from_, to_, end());
+    canvas_.setTimeTicks(ticks.title, ticks.ticks);
     schedule();
 }
 
@@ -210,7 +258,12 @@ QString RecordingPlot::valuesAt(double time) const {
     if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
         --row;
     }
-    QString text = QStringLiteral("<b>%1 s</b>").arg(decimalText(recording_->time(row), 3));
+    const double at = recording_->time(row);
+    const double whole = std::floor(at);
+    QString text = end() >= 600 // as the time axis reads it
+                       ? QStringLiteral("<b>%1%2</b>")
+                             .arg(durationText(whole), decimalText(at - whole, 3).mid(1))
+                       : QStringLiteral("<b>%1 s</b>").arg(decimalText(at, 3));
     for (int c : channels_) {
         const CurveStyle style = styleOf(c);
         const bool known = recording_->known(c, row);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvel::app {
@@ -71,5 +72,13 @@ private:
 [[nodiscard]] QString decimalText(double value, int decimals);
 // 75 -> "1:15", 3725 -> "1:02:05".
 [[nodiscard]] QString durationText(double seconds);
+
+// The time axis: at most `most` ticks on round steps, in seconds for short
+// recordings and as m:ss or h:mm:ss for long ones (`end` is the recording's).
+struct TimeTicks {
+    QString title;
+    std::vector<std::pair<double, QString>> ticks; // time, label
+};
+[[nodiscard]] TimeTicks timeTicks(double from, double to, double end, int most = 8);
 
 } // namespace orvel::app

@@ -96,6 +96,43 @@ private slots:
         QVERIFY(rig.dialogs.shown.front().rfind("E:", 0) == 0);
     }
 
+    void timeAxisHasFewRoundTicksAndClockLabelsOnLongRecordings() {
+        const struct {
+            double from, to, end;
+            const char* title;
+            QStringList labels;
+        } cases[] = {
+            {0,
+             36'000,
+             36'000,
+             "Tempo (h:mm:ss)",
+             {"0:00:00", "1:30:00", "3:00:00", "4:30:00", "6:00:00", "7:30:00", "9:00:00"}},
+            {1000,
+             1030,
+             36'000,
+             "Tempo (h:mm:ss)",
+             {"0:16:40", "0:16:45", "0:16:50", "0:16:55", "0:17:00", "0:17:05", "0:17:10"}},
+            {7200.5,
+             7201.5,
+             36'000,
+             "Tempo (h:mm:ss)",
+             {"2:00:00,6", "2:00:00,8", "2:00:01,0", "2:00:01,2", "2:00:01,4"}},
+            {0, 1200, 1200, "Tempo (m:ss)", {"0:00", "5:00", "10:00", "15:00", "20:00"}},
+            {0, 74.8, 74.8, "Tempo (s)", {"0", "10", "20", "30", "40", "50", "60", "70"}},
+            {3, 3.5, 74.8, "Tempo (s)", {"3,0", "3,1", "3,2", "3,3", "3,4", "3,5"}},
+        };
+        for (const auto& c : cases) {
+            const auto got = orvel::app::timeTicks(c.from, c.to, c.end);
+            QStringList labels;
+            for (const auto& tick : got.ticks) {
+                labels << tick.second;
+            }
+            QCOMPARE(got.title, QString::fromUtf8(c.title));
+            QCOMPARE(labels, c.labels);
+            QVERIFY(labels.size() <= 8);
+        }
+    }
+
     void hidingTheSettingsPageStillShowsTheMapsPage() {
         WindowRig rig;
         auto* tabs = rig.widget<QTabWidget>("Mapas");
