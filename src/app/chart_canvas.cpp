@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvel::app {
 
@@ -92,6 +93,7 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
     axes_.clear();
     ranges_.clear();
     pens_.clear();
+    decimals_.clear();
     for (std::size_t i = 0; i < curves.size(); ++i) {
         const auto& style = curves[i];
         auto* series = new QLineSeries;
@@ -101,25 +103,29 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         pen.setCosmetic(true);
         series->setPen(pen);
         pens_.push_back(pen);
+        decimals_.push_back(style.decimals);
         c->addSeries(series);
         auto* axis = new QValueAxis;
         axis->setLabelFormat(numberFormat(style.decimals));
         axis->setLabelsColor(style.color);
         axis->setLinePenColor(style.color);
-        axis->setTitleText(style.unit.isEmpty() ? style.name : style.unit);
+        axis->setTitleText(style.unit.isEmpty()
+                               ? style.name
+                               : style.name + QStringLiteral(" (%1)").arg(style.unit));
         axis->setTitleBrush(style.color);
         axis->setTitleFont(smallFont(font(), 11));
         axis->setLabelsFont(smallFont(font(), 10));
-        axis->setGridLineVisible(i == 0);
+
         axis->setTickCount(6);
-        c->addAxis(axis, i % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        c->addAxis(axis, Qt::AlignLeft);
         series->attachAxis(timeAxis_);
         series->attachAxis(axis);
-        axis->setVisible(i < kLabelledAxes);
         series_.push_back({series});
         axes_.push_back(axis);
         ranges_.emplace_back(0.0, 0.0);
     }
+    shown_ = curves.size(); // none yet: showScale(0) below shows the first
+    showScale(0);
     timeAxis_->setTitleFont(smallFont(font(), 11));
     timeAxis_->setLabelsFont(smallFont(font(), 10));
 }
@@ -173,6 +179,12 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
         axes_[curve]->setRange(low, high);
         axes_[curve]->setTickCount(6);
         axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
+        // No step finer than the column's decimals, or labels repeat (1, 1, 0, -1, -1).
+        const double unit = std::pow(10.0, -decimals_[curve]);
+        const double span = axes_[curve]->max() - axes_[curve]->min();
+        if (span / (axes_[curve]->tickCount() - 1) < unit * (1 - 1e-9)) {
+            axes_[curve]->setTickCount(std::max(2, static_cast<int>(span / unit + 1e-9) + 1));
+        }
     }
 }
 
@@ -190,7 +202,8 @@ QLineSeries* ChartCanvas::runOf(std::size_t curve, std::size_t run) {
     return series;
 }
 
-void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {
+void ChartCanvas::setCursor(std::optional<double> time, const QString& text,
+                            const std::vector<double>& values) {
     cursor_ = time;
     placeLine(cursorLine_, time);
     readout_->setVisible(time.has_value() && !text.isEmpty());
@@ -198,6 +211,36 @@ void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {
         readout_->setText(text);
         readout_->adjustSize();
         placeReadout();
+    }
+    if (!time || !mouseY_) {
+        return;
+    }
+    // The scale of the curve passing nearest the mouse.
+    const QRectF a = area();
+    std::size_t nearest = shown_;
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < values.size() && i < axes_.size(); ++i) {
+        const double span = axes_[i]->max() - axes_[i]->min();
+        if (std::isnan(values[i]) || !(span > 0)) {
+            continue;
+        }
+        const double y = a.bottom() - (values[i] - axes_[i]->min()) / span * a.height();
+        if (std::abs(y - *mouseY_) < best) {
+            best = std::abs(y - *mouseY_);
+            nearest = i;
+        }
+    }
+    showScale(nearest);
+}
+
+void ChartCanvas::showScale(std::size_t curve) {
+    if (curve == shown_ || curve >= axes_.size()) {
+        return;
+    }
+    shown_ = curve;
+    for (std::size_t i = 0; i < axes_.size(); ++i) {
+        axes_[i]->setVisible(i == curve);
+        axes_[i]->setGridLineVisible(i == curve);
     }
 }
 
@@ -282,8 +325,9 @@ void ChartCanvas::mouseMoveEvent(QMouseEvent* event) {
         }
         dragStart_ = at;
     }
+    mouseY_ = a.contains(at) ? std::optional<double>(at.y()) : std::nullopt;
     if (onHover) {
-        onHover(a.contains(at) ? std::optional(timeAt(at.x())) : std::nullopt);
+        onHover(mouseY_ ? std::optional(timeAt(at.x())) : std::nullopt);
     }
 }
 

@@ -111,9 +111,10 @@ RecordingPlot::RecordingPlot(PlotCanvas& canvas) : canvas_(canvas) {
     canvas_.onPan = [this](double shift) { pan(shift); };
     canvas_.onShowAll = [this] { showAll(); };
     canvas_.onResized = [this] { schedule(); };
+    // The cursor moves over the curves without redrawing them.
     canvas_.onHover = [this](std::optional<double> time) {
         cursor_ = time;
-        schedule();
+        showCursor();
     };
 }
 
@@ -223,7 +224,7 @@ const std::vector<float>& RecordingPlot::valuesOf(int column) {
 void RecordingPlot::redraw() {
     timer_.stop();
     if (!recording_) {
-        canvas_.setCursor(std::nullopt, QString());
+        showCursor();
         return;
     }
     const int width = canvas_.plotWidth();
@@ -247,17 +248,35 @@ void RecordingPlot::redraw() {
         const double margin = high > low ? 0 : std::max(1.0, std::abs(high) * 0.1);
         canvas_.setPoints(i, points_, low - margin, high + margin);
     }
-    canvas_.setCursor(cursor_, cursor_ ? valuesAt(*cursor_) : QString());
+    showCursor();
+}
+
+std::size_t RecordingPlot::rowNear(double time) const {
+    std::size_t row = std::min(recording_->rowAt(time), recording_->rows() - 1);
+    if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
+        --row;
+    }
+    return row;
+}
+
+void RecordingPlot::showCursor() {
+    std::vector<double> values;
+    if (!cursor_ || !recording_ || recording_->rows() == 0) {
+        canvas_.setCursor(std::nullopt, QString(), values);
+        return;
+    }
+    const std::size_t row = rowNear(*cursor_);
+    for (int c : channels_) {
+        values.push_back(recording_->value(c, row));
+    }
+    canvas_.setCursor(cursor_, valuesAt(*cursor_), values);
 }
 
 QString RecordingPlot::valuesAt(double time) const {
     if (!recording_ || recording_->rows() == 0) {
         return {};
     }
-    std::size_t row = std::min(recording_->rowAt(time), recording_->rows() - 1);
-    if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
-        --row;
-    }
+    const std::size_t row = rowNear(time);
     const double at = recording_->time(row);
     const double whole = std::floor(at);
     QString text = end() >= 600 // as the time axis reads it

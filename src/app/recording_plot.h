@@ -51,6 +51,8 @@ public:
 private:
     void schedule();
     void applyCurves();
+    void showCursor();
+    [[nodiscard]] std::size_t rowNear(double time) const;
     [[nodiscard]] const std::vector<float>& valuesOf(int column);
     [[nodiscard]] double start() const;
     [[nodiscard]] double end() const;

@@ -3,10 +3,12 @@
 
 #include "window_fixture.h"
 
+#include "app/chart_canvas.h"
 #include "app/recording_plot.h"
 #include "app/recordings_page.h"
 #include "sample_drive.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <QValueAxis>
 
 #include <memory>
 
@@ -131,6 +134,56 @@ private slots:
             QCOMPARE(labels, c.labels);
             QVERIFY(labels.size() <= 8);
         }
+    }
+
+    void theChannelUnderTheCursorShowsItsScale() {
+        WindowRig rig;
+        rig.window->show();
+        auto& page = rig.window->recordingsPage();
+        rig.widget<QTabWidget>("Mapas")->setCurrentWidget(&page);
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        auto drive =
+            std::make_shared<const orvel::recording::Recording>(orvel::test::sampleDrive(60));
+        page.showRecording(drive, QStringLiteral("teste.csv"));
+        auto* channels = page.findChild<QListWidget*>(QStringLiteral("listaCanais"));
+        for (int c = 0; c < channels->count(); ++c) {
+            channels->item(c)->setCheckState(Qt::Checked);
+        }
+        page.plot().redraw();
+        QApplication::processEvents();
+        auto* canvas = page.findChild<orvel::app::ChartCanvas*>(QStringLiteral("grafico"));
+        const QRectF area = canvas->chart()->plotArea();
+        const auto axes = canvas->chart()->axes(Qt::Vertical);
+        QCOMPARE(axes.size(), channels->count());
+        const auto yOf = [&](int c, std::size_t row) {
+            const auto* axis = static_cast<QValueAxis*>(axes[c]);
+            return area.bottom() - (drive->value(c, row) - axis->min()) /
+                                       (axis->max() - axis->min()) * area.height();
+        };
+        int checked = 0;
+        for (int c = 0; c < channels->count(); ++c) {
+            const double t = 5.0 + c * 2.5;
+            const auto row = drive->rowAt(t);
+            const double x = area.left() + t / page.plot().to() * area.width();
+            bool alone = true; // no other curve within a few pixels there
+            for (int other = 0; other < channels->count(); ++other) {
+                alone = alone && (other == c || std::abs(yOf(other, row) - yOf(c, row)) > 4);
+            }
+            if (!alone) {
+                continue;
+            }
+            QTest::mouseMove(canvas->viewport(),
+                             QPoint(static_cast<int>(x), static_cast<int>(yOf(c, row))));
+            QCOMPARE(canvas->shownScale(), std::size_t(c));
+            int visible = 0;
+            for (auto* axis : axes) {
+                visible += axis->isVisible() ? 1 : 0;
+            }
+            QCOMPARE(visible, 1);
+            QVERIFY(axes[c]->titleText().startsWith(channels->item(c)->text().section(" (", 0, 0)));
+            ++checked;
+        }
+        QVERIFY(checked >= 5);
     }
 
     void hidingTheSettingsPageStillShowsTheMapsPage() {
