@@ -159,6 +159,9 @@ void RecordingPlot::applyCurves() {
     canvas_.setMessage(
         !recording_ ? QStringLiteral("Abra um registro da lista (duplo clique ou Enter) ou com "
                                      "\"Abrir arquivo...\" para ver seus canais.")
+        : recording_->rows() == 0
+            ? QStringLiteral("O registro não tem linhas: a sessão terminou antes que o scanner "
+                             "recebesse o primeiro conjunto de valores.")
         : channels_.empty() ? QStringLiteral("Marque em \"Canais\" o que deseja ver.")
                             : QString());
 }

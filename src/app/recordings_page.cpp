@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -333,12 +334,39 @@ void RecordingsPage::openFolder() {
         if (!QDir(folder_).exists()) {
             QDir().mkdir(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
-            throw FileError("Não foi possível abrir a pasta " +
-                            QDir::toNativeSeparators(folder_).toStdString());
-        }
         refresh();
+#ifdef Q_OS_LINUX
+        // xdg-open starts even with no file manager to hand the folder to: only its
+        // exit tells, after this handler.
+        auto* open = new QProcess(this);
+        const auto failed = [this, open] {
+            open->deleteLater();
+            window_.form().dispatch([this] { throw FileError(folderNotOpened()); });
+        };
+        connect(open, &QProcess::finished, this, [open, failed](int code, QProcess::ExitStatus) {
+            if (code != 0) {
+                failed();
+            } else {
+                open->deleteLater();
+            }
+        });
+        connect(open, &QProcess::errorOccurred, this, [failed](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                failed();
+            }
+        });
+        open->start(QStringLiteral("xdg-open"), {folder_});
+#else
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
+            throw FileError(folderNotOpened());
+        }
+#endif
     });
+}
+
+std::string RecordingsPage::folderNotOpened() const {
+    return "Nenhum gerenciador de arquivos abriu a pasta dos registros. Ela fica em " +
+           QDir::toNativeSeparators(folder_).toStdString();
 }
 
 void RecordingsPage::analyse() {

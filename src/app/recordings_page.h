@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QGroupBox;
@@ -59,6 +60,7 @@ private:
     void chooseFile();
     void deleteSelected();
     void openFolder();
+    [[nodiscard]] std::string folderNotOpened() const;
     void analyse();
     void channelsChanged();
     [[nodiscard]] QStringList selectedPaths() const;

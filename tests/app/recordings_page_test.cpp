@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QValueAxis>
@@ -97,6 +98,36 @@ private slots:
         page.openFile(junk.fileName());
         QCOMPARE(rig.dialogs.shown.size(), std::size_t{1});
         QVERIFY(rig.dialogs.shown.front().rfind("E:", 0) == 0);
+
+        // A header and no rows: the plot says so instead of empty axes.
+        const QString bare = folder + "/2026-12-03_08-00-00.csv";
+        QVERIFY(orvel::test::writeSampleFile(bare, orvel::recording::Recording{}));
+        page.openFile(bare);
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t{1});
+        bool told = false;
+        for (const auto* label : page.findChildren<QLabel*>()) {
+            told = told || (label->isVisibleTo(&page) && label->text().contains("não tem linhas"));
+        }
+        QVERIFY(told);
+    }
+
+    void abrirPastaSaysSoWhenNoFileManagerTakesTheFolder() {
+        WindowRig rig;
+        QTemporaryDir bin;
+        QFile fake(bin.filePath("xdg-open"));
+        QVERIFY(fake.open(QIODevice::WriteOnly));
+        fake.write("#!/bin/sh\nexit 3\n"); // as when no application handles folders
+        fake.close();
+        fake.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        auto& page = rig.window->recordingsPage();
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("btnAbrirPasta")),
+                          Qt::LeftButton);
+        qputenv("PATH", path);
+        QTRY_COMPARE(rig.dialogs.shown.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(rig.dialogs.shown.front())
+                    .contains(QDir::toNativeSeparators(page.folder())));
     }
 
     void timeAxisHasFewRoundTicksAndClockLabelsOnLongRecordings() {
