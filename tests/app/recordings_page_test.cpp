@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QValueAxis>
 
@@ -256,6 +257,18 @@ private slots:
                  QString::number(drive->value(orvel::recording::col::temperature, row)));
         QCOMPARE(rig.widget<QLineEdit>("eRpm")->text(),
                  QString::number(drive->value(orvel::recording::col::rpm, row)));
+
+        // The maps' page shows the replay in a strip of its own, which pauses it.
+        auto* strip = rig.window->findChild<QWidget*>(QStringLiteral("faixaReproducao"));
+        QVERIFY(strip->isVisible());
+        QVERIFY(rig.window->rect().contains(strip->geometry()));
+        auto* pause = strip->findChild<QToolButton*>(QStringLiteral("btnFaixaPausar"));
+        QCOMPARE(pause->text(), QStringLiteral("Pausar (F5)"));
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QVERIFY(!rig.window->form().replay.player.playing());
+        QCOMPARE(pause->text(), QStringLiteral("Continuar (F5)"));
+        tabs->setCurrentWidget(&page);
+        QVERIFY(!strip->isVisible()); // the page has its own bar
 
         QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("btnPararReproducao")),
                           Qt::LeftButton);
