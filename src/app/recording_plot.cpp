@@ -23,6 +23,16 @@ constexpr std::array<QRgb, kValueColumns.size()> kColours{
     0x17becf, 0x7f7f7f, 0xbcbd22, 0x393b79, 0x637939, 0x8c6d31, 0x843c39,
     0x7b4173, 0x3182bd, 0xe6550d, 0x31a354, 0x756bb1, 0x636363, 0x9c9ede};
 
+// A channel read in place from the recording: the plot keeps no copy.
+struct ColumnSamples {
+    const std::vector<std::int32_t>& ms;
+    recording::Recording::ColumnView column;
+    [[nodiscard]] std::size_t size() const { return ms.size(); }
+    [[nodiscard]] double time(std::size_t i) const { return ms[i] / 1000.0; }
+    [[nodiscard]] bool known(std::size_t i) const { return column.known(i); }
+    [[nodiscard]] double value(std::size_t i) const { return column.value(i); }
+};
+
 } // namespace
 
 QString decimalText(double value, int decimals) {
@@ -129,14 +139,6 @@ RecordingPlot::~RecordingPlot() {
 
 void RecordingPlot::setRecording(std::shared_ptr<const recording::Recording> recording) {
     recording_ = std::move(recording);
-    values_.clear();
-    times_.clear();
-    if (recording_) {
-        times_.resize(recording_->rows());
-        for (std::size_t r = 0; r < times_.size(); ++r) {
-            times_[r] = recording_->time(r);
-        }
-    }
     cursor_.reset();
     applyCurves();
     showAll();
@@ -171,7 +173,9 @@ double RecordingPlot::start() const {
 }
 
 double RecordingPlot::end() const {
-    return times_.empty() ? 1.0 : std::max(times_.back(), kShortestSpan);
+    return !recording_ || recording_->rows() == 0
+               ? 1.0
+               : std::max(recording_->time(recording_->rows() - 1), kShortestSpan);
 }
 
 void RecordingPlot::showAll() {
@@ -213,17 +217,6 @@ void RecordingPlot::schedule() {
     }
 }
 
-const std::vector<float>& RecordingPlot::valuesOf(int column) {
-    auto [it, added] = values_.try_emplace(column);
-    if (added) {
-        it->second.resize(recording_->rows());
-        for (std::size_t r = 0; r < it->second.size(); ++r) {
-            it->second[r] = static_cast<float>(recording_->value(column, r));
-        }
-    }
-    return it->second;
-}
-
 void RecordingPlot::redraw() {
     timer_.stop();
     if (!recording_) {
@@ -232,7 +225,8 @@ void RecordingPlot::redraw() {
     }
     const int width = canvas_.plotWidth();
     for (std::size_t i = 0; i < channels_.size(); ++i) {
-        recording::decimateMinMax(times_, valuesOf(channels_[i]), from_, to_, width, decimated_);
+        const ColumnSamples samples{recording_->timesMs(), recording_->column(channels_[i])};
+        recording::decimateMinMax(samples, from_, to_, width, decimated_);
         points_.resize(static_cast<qsizetype>(decimated_.size()));
         double low = std::numeric_limits<double>::infinity();
         double high = -low;

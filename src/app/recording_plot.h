@@ -17,7 +17,9 @@
 namespace orvel::app {
 
 // A recording's chosen channels against time on a canvas: the visible range,
-// zoom and pan, the cursor's values. Each redraw decimates what is visible to
+// zoom and pan, the cursor's values. The samples stay in the recording alone
+// (a ten-hour recording costs no more with every channel ticked). Each redraw
+// decimates what is visible to
 // the canvas' pixel columns; redraws run on a timer, at most one per frame,
 // however many events ask for one.
 class RecordingPlot {
@@ -53,14 +55,11 @@ private:
     void applyCurves();
     void showCursor();
     [[nodiscard]] std::size_t rowNear(double time) const;
-    [[nodiscard]] const std::vector<float>& valuesOf(int column);
     [[nodiscard]] double start() const;
     [[nodiscard]] double end() const;
 
     PlotCanvas& canvas_;
     std::shared_ptr<const recording::Recording> recording_;
-    std::vector<double> times_;
-    std::unordered_map<int, std::vector<float>> values_; // filled as channels are chosen
     std::vector<int> channels_;
     double from_ = 0;
     double to_ = 1;

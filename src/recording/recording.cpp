@@ -116,6 +116,18 @@ double Recording::value(int column, std::size_t row) const {
                          : v / scaleOf(static_cast<std::size_t>(column));
 }
 
+Recording::ColumnView Recording::column(int column) const {
+    const auto c = static_cast<std::size_t>(column);
+    ColumnView view;
+    if (isWide(c)) {
+        view.wide_ = wide_[slotOf(c)].data();
+    } else {
+        view.narrow_ = narrow_[slotOf(c)].data();
+    }
+    view.scale_ = scaleOf(c);
+    return view;
+}
+
 FrameSet Recording::frames(std::size_t row) const {
     FrameSet set{};
     const std::uint8_t* p = &frames_[row * kFrameBytes * 3];

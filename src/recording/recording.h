@@ -68,6 +68,26 @@ public:
     [[nodiscard]] Row row(std::size_t row) const;
     void append(const Row& row);
 
+    // One value column's samples in place, for readers of many rows (the plot).
+    class ColumnView {
+    public:
+        [[nodiscard]] bool known(std::size_t row) const {
+            return narrow_ != nullptr ? narrow_[row] != std::numeric_limits<std::int16_t>::min()
+                                      : wide_[row] != kUnknown;
+        }
+        [[nodiscard]] double value(std::size_t row) const { // known rows only
+            return (narrow_ != nullptr ? narrow_[row] : wide_[row]) / scale_;
+        }
+
+    private:
+        friend class Recording;
+        const std::int16_t* narrow_ = nullptr;
+        const std::int32_t* wide_ = nullptr;
+        double scale_ = 1;
+    };
+    [[nodiscard]] ColumnView column(int column) const;
+    [[nodiscard]] const std::vector<std::int32_t>& timesMs() const { return timesMs_; }
+
     void reserve(std::size_t rows);
     // Bytes held for the rows (capacities included), extra columns not counted.
     [[nodiscard]] std::size_t memoryBytes() const;
