@@ -22,6 +22,8 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -33,12 +35,16 @@ const std::shared_ptr<const orvel::recording::Recording>& tenHours() {
     return rec;
 }
 
-// The page's plot area, about 640 x 500 pixels, with the first four channels.
+// The page's plot area, about 640 x 500 pixels, with the first four channels
+// or every one.
 struct PlotRig {
-    PlotRig() : plot(canvas) {
+    explicit PlotRig(bool every = false) : plot(canvas) {
         canvas.resize(640, 520);
         canvas.show();
-        plot.setChannels({col::rpm, col::ti, col::lambdaMv, col::tpsVolts});
+        std::vector<int> all(orvel::recording::kValueCount);
+        std::iota(all.begin(), all.end(), 0);
+        plot.setChannels(every ? all
+                               : std::vector<int>{col::rpm, col::ti, col::lambdaMv, col::tpsVolts});
         plot.setRecording(tenHours());
         QApplication::processEvents();
     }
@@ -89,6 +95,36 @@ BENCHMARK(BM_PlotRedraw)
     ->ArgNames({"seconds", "mode"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
+
+// Args: channels (0 = four, 1 = all 21); what runs: 0 = a full redraw of the whole
+// recording, painted (the baseline), 1 = the cursor moved across it, and what it
+// made dirty painted.
+void BM_RedrawOrCursorMove(benchmark::State& state) {
+    PlotRig rig(state.range(0) == 1);
+    rig.plot.showAll();
+    rig.plot.redraw();
+    QApplication::processEvents();
+    const auto mode = state.range(1);
+    const int width = rig.canvas.plotWidth();
+    int step = 0;
+    for (auto _ : state) {
+        if (mode == 0) {
+            rig.plot.redraw();
+            rig.canvas.viewport()->repaint();
+        } else {
+            // Painted as the event loop paints it: what the move made dirty.
+            rig.canvas.onHover(36'000.0 * (step++ % width) / width);
+            QApplication::processEvents();
+        }
+    }
+    state.counters["bytes_per_row"] =
+        static_cast<double>(tenHours()->memoryBytes()) / static_cast<double>(tenHours()->rows());
+}
+BENCHMARK(BM_RedrawOrCursorMove)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"all", "cursor"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 // One second of real time at 8x: 50 ticks of the replay timer playing 8 s of a
 // recording at the wire's highest rate (100 sets a second), the window's

@@ -2,6 +2,7 @@
 
 #include "analysis/cell_weights.h"
 #include "core/control_store.h"
+#include "link/frames.h"
 #include "model/config.h"
 #include "model/number_text.h"
 #include "recording/recording.h"
@@ -30,7 +31,9 @@ public:
 
     std::optional<Filter> check(std::size_t row, int rpmPosition, int loadPosition) {
         const double t = r_.time(row);
-        const double tps = r_.value(col::tpsVolts, row);
+        // A set without frame 29 (only at a session's start) keeps the last throttle.
+        const double tps =
+            r_.known(col::tpsVolts, row) ? r_.value(col::tpsVolts, row) : previousTps_;
         const int cell = rpmPosition < 0 ? -1
                                          : rpmPosition / kStepsPerCell * config::kMapColumns +
                                                loadPosition / kStepsPerCell;
@@ -44,14 +47,17 @@ public:
         previousTime_ = t;
         previousCell_ = cell;
 
-        if (r_.value(col::rpm, row) <= 0) {
+        // The period, not the RPM column: the RPM is unknown while the cylinder
+        // count was, and the period tells a running engine all the same.
+        if (ignitionPeriod(row) == 0) {
             return Filter::EngineStopped;
         }
         if (r_.value(col::ti, row) <= 0) {
             return Filter::InjectionCut;
         }
-        if (r_.value(col::temperature, row) < own_.probeTemperatureC) {
-            return Filter::Cold;
+        if (!r_.known(col::temperature, row) ||
+            r_.value(col::temperature, row) < own_.probeTemperatureC) {
+            return Filter::Cold; // not known to be warm enough
         }
         if (moving) {
             return Filter::ThrottleMoving;
@@ -63,6 +69,12 @@ public:
     }
 
 private:
+    // Frame 30's period; 0 when the set has no frame 30.
+    [[nodiscard]] int ignitionPeriod(std::size_t row) const {
+        const auto engine = r_.frames(row)[1];
+        return engine.id == 30 ? frames::u16(engine.data[5], engine.data[6]) : 0;
+    }
+
     const recording::Recording& r_;
     const MapContext& own_;
     const Options& options_;

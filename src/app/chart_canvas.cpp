@@ -1,5 +1,6 @@
 #include "app/chart_canvas.h"
 
+#include <QCategoryAxis>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QLabel>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvel::app {
 
@@ -47,10 +49,9 @@ ChartCanvas::ChartCanvas(QWidget* parent) : QChartView(parent) {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
-    timeAxis_ = new QValueAxis(this);
+    timeAxis_ = new QCategoryAxis(this);
     timeAxis_->setTitleText(QStringLiteral("Tempo (s)"));
-    timeAxis_->setLabelFormat(numberFormat(0));
-    timeAxis_->setTickCount(9);
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     c->addAxis(timeAxis_, Qt::AlignBottom);
 
     QPen cursorPen(QColor(40, 40, 40));
@@ -91,6 +92,8 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
     }
     axes_.clear();
     ranges_.clear();
+    pens_.clear();
+    decimals_.clear();
     for (std::size_t i = 0; i < curves.size(); ++i) {
         const auto& style = curves[i];
         auto* series = new QLineSeries;
@@ -99,25 +102,30 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
         QPen pen(style.color, 1);
         pen.setCosmetic(true);
         series->setPen(pen);
+        pens_.push_back(pen);
+        decimals_.push_back(style.decimals);
         c->addSeries(series);
         auto* axis = new QValueAxis;
         axis->setLabelFormat(numberFormat(style.decimals));
         axis->setLabelsColor(style.color);
         axis->setLinePenColor(style.color);
-        axis->setTitleText(style.unit.isEmpty() ? style.name : style.unit);
+        axis->setTitleText(style.unit.isEmpty()
+                               ? style.name
+                               : style.name + QStringLiteral(" (%1)").arg(style.unit));
         axis->setTitleBrush(style.color);
         axis->setTitleFont(smallFont(font(), 11));
         axis->setLabelsFont(smallFont(font(), 10));
-        axis->setGridLineVisible(i == 0);
+
         axis->setTickCount(6);
-        c->addAxis(axis, i % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        c->addAxis(axis, Qt::AlignLeft);
         series->attachAxis(timeAxis_);
         series->attachAxis(axis);
-        axis->setVisible(i < kLabelledAxes);
-        series_.push_back(series);
+        series_.push_back({series});
         axes_.push_back(axis);
         ranges_.emplace_back(0.0, 0.0);
     }
+    shown_ = curves.size(); // none yet: showScale(0) below shows the first
+    showScale(0);
     timeAxis_->setTitleFont(smallFont(font(), 11));
     timeAxis_->setLabelsFont(smallFont(font(), 10));
 }
@@ -125,18 +133,22 @@ void ChartCanvas::setCurves(const std::vector<CurveStyle>& curves) {
 void ChartCanvas::setTimeRange(double from, double to) {
     from_ = from;
     to_ = to;
-    // Ticks on round times (1, 2 or 5 times a power of ten), about eight of them.
-    const double rough = (to - from) / 8;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    const double step = rough / power < 2 ? power : rough / power < 5 ? 2 * power : 5 * power;
-    timeAxis_->setLabelFormat(
-        numberFormat(std::max(0, static_cast<int>(-std::floor(std::log10(step))))));
-    timeAxis_->setTickType(QValueAxis::TicksDynamic);
-    timeAxis_->setTickAnchor(0);
-    timeAxis_->setTickInterval(step);
     timeAxis_->setRange(from, to);
     placeLine(cursorLine_, cursor_);
     placeLine(playheadLine_, playhead_);
+}
+
+void ChartCanvas::setTimeTicks(const QString& title,
+                               const std::vector<std::pair<double, QString>>& ticks) {
+    timeAxis_->setTitleText(title);
+    for (const QString& label : timeAxis_->categoriesLabels()) {
+        timeAxis_->remove(label);
+    }
+    // A category ends above its start: the start goes just below the first tick.
+    timeAxis_->setStartValue(from_ - (to_ - from_) * 1e-6);
+    for (const auto& [at, label] : ticks) {
+        timeAxis_->append(label, at);
+    }
 }
 
 void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, double low,
@@ -144,7 +156,22 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
     if (curve >= series_.size()) {
         return;
     }
-    series_[curve]->replace(points);
+    // Qt Charts draws no gaps: each run between gap points is a series of its own.
+    std::size_t runs = 0;
+    for (qsizetype at = 0; at < points.size();) {
+        qsizetype stop = at;
+        while (stop < points.size() && !std::isnan(points[stop].y())) {
+            ++stop;
+        }
+        if (stop > at) {
+            run_ = points.mid(at, stop - at);
+            runOf(curve, runs++)->replace(run_);
+        }
+        at = stop + 1;
+    }
+    for (std::size_t r = runs; r < series_[curve].size(); ++r) {
+        series_[curve][r]->clear();
+    }
     // Laying the axis out again costs more than the points: only when its range moves.
     auto& range = ranges_[curve];
     if (range.first != low || range.second != high) {
@@ -152,10 +179,31 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
         axes_[curve]->setRange(low, high);
         axes_[curve]->setTickCount(6);
         axes_[curve]->applyNiceNumbers(); // round steps: 0, 1000, 2000 rather than 706, 1670
+        // No step finer than the column's decimals, or labels repeat (1, 1, 0, -1, -1).
+        const double unit = std::pow(10.0, -decimals_[curve]);
+        const double span = axes_[curve]->max() - axes_[curve]->min();
+        if (span / (axes_[curve]->tickCount() - 1) < unit * (1 - 1e-9)) {
+            axes_[curve]->setTickCount(std::max(2, static_cast<int>(span / unit + 1e-9) + 1));
+        }
     }
 }
 
-void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {
+QLineSeries* ChartCanvas::runOf(std::size_t curve, std::size_t run) {
+    auto& runs = series_[curve];
+    if (run < runs.size()) {
+        return runs[run];
+    }
+    auto* series = new QLineSeries;
+    series->setPen(pens_[curve]);
+    chart()->addSeries(series);
+    series->attachAxis(timeAxis_);
+    series->attachAxis(axes_[curve]);
+    runs.push_back(series);
+    return series;
+}
+
+void ChartCanvas::setCursor(std::optional<double> time, const QString& text,
+                            const std::vector<double>& values) {
     cursor_ = time;
     placeLine(cursorLine_, time);
     readout_->setVisible(time.has_value() && !text.isEmpty());
@@ -163,6 +211,36 @@ void ChartCanvas::setCursor(std::optional<double> time, const QString& text) {
         readout_->setText(text);
         readout_->adjustSize();
         placeReadout();
+    }
+    if (!time || !mouseY_) {
+        return;
+    }
+    // The scale of the curve passing nearest the mouse.
+    const QRectF a = area();
+    std::size_t nearest = shown_;
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < values.size() && i < axes_.size(); ++i) {
+        const double span = axes_[i]->max() - axes_[i]->min();
+        if (std::isnan(values[i]) || !(span > 0)) {
+            continue;
+        }
+        const double y = a.bottom() - (values[i] - axes_[i]->min()) / span * a.height();
+        if (std::abs(y - *mouseY_) < best) {
+            best = std::abs(y - *mouseY_);
+            nearest = i;
+        }
+    }
+    showScale(nearest);
+}
+
+void ChartCanvas::showScale(std::size_t curve) {
+    if (curve == shown_ || curve >= axes_.size()) {
+        return;
+    }
+    shown_ = curve;
+    for (std::size_t i = 0; i < axes_.size(); ++i) {
+        axes_[i]->setVisible(i == curve);
+        axes_[i]->setGridLineVisible(i == curve);
     }
 }
 
@@ -247,8 +325,9 @@ void ChartCanvas::mouseMoveEvent(QMouseEvent* event) {
         }
         dragStart_ = at;
     }
+    mouseY_ = a.contains(at) ? std::optional<double>(at.y()) : std::nullopt;
     if (onHover) {
-        onHover(a.contains(at) ? std::optional(timeAt(at.x())) : std::nullopt);
+        onHover(mouseY_ ? std::optional(timeAt(at.x())) : std::nullopt);
     }
 }
 

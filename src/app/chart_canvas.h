@@ -12,6 +12,7 @@ class QGraphicsLineItem;
 class QLabel;
 class QLineSeries;
 class QRubberBand;
+class QCategoryAxis;
 class QValueAxis;
 
 namespace orvel::app {
@@ -27,15 +28,18 @@ public:
     [[nodiscard]] QWidget* widget() override { return this; }
     void setCurves(const std::vector<CurveStyle>& curves) override;
     void setTimeRange(double from, double to) override;
+    void setTimeTicks(const QString& title,
+                      const std::vector<std::pair<double, QString>>& ticks) override;
     void setPoints(std::size_t curve, const QList<QPointF>& points, double low,
                    double high) override;
-    void setCursor(std::optional<double> time, const QString& text) override;
+    void setCursor(std::optional<double> time, const QString& text,
+                   const std::vector<double>& values) override;
     void setPlayhead(std::optional<double> time) override;
     void setMessage(const QString& text) override;
     [[nodiscard]] int plotWidth() const override;
 
-    // Axes drawn with their labels; the others keep their scale unseen.
-    static constexpr std::size_t kLabelledAxes = 4;
+    // The curve whose scale shows.
+    [[nodiscard]] std::size_t shownScale() const { return shown_; }
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -53,9 +57,16 @@ private:
     [[nodiscard]] double xAt(double time) const;
     void placeLine(QGraphicsLineItem* line, std::optional<double> time);
     void placeReadout();
+    void showScale(std::size_t curve);
 
-    QValueAxis* timeAxis_ = nullptr;
-    std::vector<QLineSeries*> series_;
+    // A curve's runs between gaps, each a series on the curve's axis.
+    QLineSeries* runOf(std::size_t curve, std::size_t run);
+
+    QCategoryAxis* timeAxis_ = nullptr; // labels of our own: h:mm:ss
+    std::vector<std::vector<QLineSeries*>> series_;
+    std::vector<QPen> pens_;
+    std::vector<int> decimals_;
+    QList<QPointF> run_;
     std::vector<QValueAxis*> axes_;
     std::vector<std::pair<double, double>> ranges_; // asked of each axis, before rounding
     QGraphicsLineItem* cursorLine_ = nullptr;
@@ -64,6 +75,8 @@ private:
     QLabel* message_ = nullptr;
     QRubberBand* band_ = nullptr;
     std::optional<double> cursor_;
+    std::optional<double> mouseY_;
+    std::size_t shown_ = 0;
     std::optional<double> playhead_;
     double from_ = 0;
     double to_ = 1;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -21,7 +22,8 @@ struct CurveStyle {
     int decimals = 0;
 };
 
-// What draws a plot of curves against time, each curve on its own value scale.
+// What draws a plot of curves against time, each curve on its own value scale,
+// one scale shown at a time: the first curve's, or the one nearest the cursor.
 // The plot's logic (ranges, decimation, cursor values) stays out of it, so the
 // drawing library can change (Qt Charts is deprecated from Qt 6.10 on).
 class PlotCanvas {
@@ -32,11 +34,16 @@ public:
     // The curves drawn, replacing the previous ones; then their points come.
     virtual void setCurves(const std::vector<CurveStyle>& curves) = 0;
     virtual void setTimeRange(double from, double to) = 0;
+    // The time axis' title and labelled ticks for that range.
+    virtual void setTimeTicks(const QString& title,
+                              const std::vector<std::pair<double, QString>>& ticks) = 0;
     // One curve's points (time ascending) and the value range its scale shows.
     virtual void setPoints(std::size_t curve, const QList<QPointF>& points, double low,
                            double high) = 0;
-    // The cursor line and the values it shows, or none.
-    virtual void setCursor(std::optional<double> time, const QString& text) = 0;
+    // The cursor line, the text it shows and each curve's value there (NaN where
+    // unknown), or none. The curve nearest the mouse there shows its scale.
+    virtual void setCursor(std::optional<double> time, const QString& text,
+                           const std::vector<double>& values) = 0;
     // Where a replay is, or none.
     virtual void setPlayhead(std::optional<double> time) = 0;
     // A text in place of the plot (nothing to draw yet), or empty.

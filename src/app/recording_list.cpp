@@ -80,6 +80,7 @@ RecordingEntry summarizeRecording(const QString& path) {
     entry.start = match.hasMatch() ? QDateTime::fromString(match.captured(1),
                                                            QStringLiteral("yyyy-MM-dd_HH-mm-ss"))
                                    : info.lastModified();
+    entry.suffix = match.hasMatch() && match.hasCaptured(2) ? -match.captured(2).toInt() : 1;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         entry.rows = std::max<qint64>(0, countLines(file) - 1); // the header is no row
@@ -88,15 +89,45 @@ RecordingEntry summarizeRecording(const QString& path) {
     return entry;
 }
 
+namespace {
+
+void newestFirst(std::vector<RecordingEntry>& entries) {
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        if (a.start != b.start) {
+            return a.start > b.start;
+        }
+        return a.suffix != b.suffix ? a.suffix > b.suffix : a.path > b.path;
+    });
+}
+
+} // namespace
+
 std::vector<RecordingEntry> listRecordings(const QString& folder) {
     std::vector<RecordingEntry> entries;
     const QDir dir(folder);
     for (const QString& file : dir.entryList({QStringLiteral("*.csv")}, QDir::Files)) {
         entries.push_back(summarizeRecording(dir.filePath(file)));
     }
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return a.start != b.start ? a.start > b.start : a.path > b.path;
-    });
+    newestFirst(entries);
+    return entries;
+}
+
+std::vector<RecordingEntry> RecordingCatalog::list(const QString& folder) {
+    std::vector<RecordingEntry> entries;
+    QHash<QString, Known> seen;
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*.csv")}, QDir::Files)) {
+        const QString path = info.filePath();
+        Known k = known_.value(path);
+        if (k.bytes != info.size() || k.modified != info.lastModified()) {
+            k = {info.size(), info.lastModified(), summarizeRecording(path)};
+            ++reads_;
+        }
+        entries.push_back(k.entry);
+        seen.insert(path, std::move(k));
+    }
+    known_ = std::move(seen); // files gone are forgotten
+    newestFirst(entries);
     return entries;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace orvel::app {
 
@@ -21,6 +22,16 @@ constexpr std::array<QRgb, kValueColumns.size()> kColours{
     0xd62728, 0x1f77b4, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2,
     0x17becf, 0x7f7f7f, 0xbcbd22, 0x393b79, 0x637939, 0x8c6d31, 0x843c39,
     0x7b4173, 0x3182bd, 0xe6550d, 0x31a354, 0x756bb1, 0x636363, 0x9c9ede};
+
+// A channel read in place from the recording: the plot keeps no copy.
+struct ColumnSamples {
+    const std::vector<std::int32_t>& ms;
+    recording::Recording::ColumnView column;
+    [[nodiscard]] std::size_t size() const { return ms.size(); }
+    [[nodiscard]] double time(std::size_t i) const { return ms[i] / 1000.0; }
+    [[nodiscard]] bool known(std::size_t i) const { return column.known(i); }
+    [[nodiscard]] double value(std::size_t i) const { return column.value(i); }
+};
 
 } // namespace
 
@@ -40,6 +51,52 @@ QString durationText(double seconds) {
     };
     return h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(two(m), two(s))
                  : QStringLiteral("%1:%2").arg(m).arg(two(s));
+}
+
+TimeTicks timeTicks(double from, double to, double end, int most) {
+    TimeTicks out;
+    const double span = to - from;
+    if (!(span > 0) || most < 1) {
+        return out;
+    }
+    // 1, 2, 5 times a power of ten below a minute, then steps a clock reads well.
+    static constexpr std::array<double, 15> kClockSteps{
+        10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 5400, 7200, 10800, 14400, 21600};
+    const double rough = span / most;
+    double step = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (span / (step * m) <= most) {
+            step *= m;
+            break;
+        }
+    }
+    if (step > 10) {
+        const auto at = std::find_if(kClockSteps.begin(), kClockSteps.end(),
+                                     [&](double s) { return span / s <= most; });
+        step = at != kClockSteps.end() ? *at : std::ceil(rough / 21600) * 21600;
+    }
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    const bool clock = end >= 600;
+    out.title = !clock        ? QStringLiteral("Tempo (s)")
+                : end >= 3600 ? QStringLiteral("Tempo (h:mm:ss)")
+                              : QStringLiteral("Tempo (m:ss)");
+    const double first = std::ceil(from / step - 1e-9);
+    for (double k = first; k * step <= to + step * 1e-9; ++k) {
+        const double t = k * step;
+        QString label = decimalText(t, decimals);
+        if (clock) {
+            const double whole = std::floor(t + 1e-9);
+            label = durationText(whole);
+            if (end >= 3600 && whole < 3600) {
+                label = QStringLiteral("0:") + label.rightJustified(5, QLatin1Char('0'));
+            }
+            if (decimals > 0) {
+                label += decimalText(t - whole, decimals).mid(1); // ",5"
+            }
+        }
+        out.ticks.emplace_back(t, label);
+    }
+    return out;
 }
 
 CurveStyle RecordingPlot::styleOf(int column) {
@@ -64,9 +121,10 @@ RecordingPlot::RecordingPlot(PlotCanvas& canvas) : canvas_(canvas) {
     canvas_.onPan = [this](double shift) { pan(shift); };
     canvas_.onShowAll = [this] { showAll(); };
     canvas_.onResized = [this] { schedule(); };
+    // The cursor moves over the curves without redrawing them.
     canvas_.onHover = [this](std::optional<double> time) {
         cursor_ = time;
-        schedule();
+        showCursor();
     };
 }
 
@@ -81,14 +139,6 @@ RecordingPlot::~RecordingPlot() {
 
 void RecordingPlot::setRecording(std::shared_ptr<const recording::Recording> recording) {
     recording_ = std::move(recording);
-    values_.clear();
-    times_.clear();
-    if (recording_) {
-        times_.resize(recording_->rows());
-        for (std::size_t r = 0; r < times_.size(); ++r) {
-            times_[r] = recording_->time(r);
-        }
-    }
     cursor_.reset();
     applyCurves();
     showAll();
@@ -111,6 +161,9 @@ void RecordingPlot::applyCurves() {
     canvas_.setMessage(
         !recording_ ? QStringLiteral("Abra um registro da lista (duplo clique ou Enter) ou com "
                                      "\"Abrir arquivo...\" para ver seus canais.")
+        : recording_->rows() == 0
+            ? QStringLiteral("O registro não tem linhas: a sessão terminou antes que o scanner "
+                             "recebesse o primeiro conjunto de valores.")
         : channels_.empty() ? QStringLiteral("Marque em \"Canais\" o que deseja ver.")
                             : QString());
 }
@@ -120,7 +173,9 @@ double RecordingPlot::start() const {
 }
 
 double RecordingPlot::end() const {
-    return times_.empty() ? 1.0 : std::max(times_.back(), kShortestSpan);
+    return !recording_ || recording_->rows() == 0
+               ? 1.0
+               : std::max(recording_->time(recording_->rows() - 1), kShortestSpan);
 }
 
 void RecordingPlot::showAll() {
@@ -134,6 +189,8 @@ void RecordingPlot::setRange(double from, double to) {
     from_ = from;
     to_ = from + span;
     canvas_.setTimeRange(from_, to_);
+    const TimeTicks ticks = timeTicks(from_, to_, end());
+    canvas_.setTimeTicks(ticks.title, ticks.ticks);
     schedule();
 }
 
@@ -160,57 +217,77 @@ void RecordingPlot::schedule() {
     }
 }
 
-const std::vector<float>& RecordingPlot::valuesOf(int column) {
-    auto [it, added] = values_.try_emplace(column);
-    if (added) {
-        it->second.resize(recording_->rows());
-        for (std::size_t r = 0; r < it->second.size(); ++r) {
-            it->second[r] = static_cast<float>(recording_->value(column, r));
-        }
-    }
-    return it->second;
-}
-
 void RecordingPlot::redraw() {
     timer_.stop();
     if (!recording_) {
-        canvas_.setCursor(std::nullopt, QString());
+        showCursor();
         return;
     }
     const int width = canvas_.plotWidth();
     for (std::size_t i = 0; i < channels_.size(); ++i) {
-        recording::decimateMinMax(times_, valuesOf(channels_[i]), from_, to_, width, decimated_);
+        const ColumnSamples samples{recording_->timesMs(), recording_->column(channels_[i])};
+        recording::decimateMinMax(samples, from_, to_, width, decimated_);
         points_.resize(static_cast<qsizetype>(decimated_.size()));
-        double low = 0;
-        double high = 0;
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
         for (std::size_t p = 0; p < decimated_.size(); ++p) {
             const auto& d = decimated_[p];
             points_[static_cast<qsizetype>(p)] = QPointF(d.x, d.y);
-            low = p == 0 ? d.y : std::min(low, d.y);
-            high = p == 0 ? d.y : std::max(high, d.y);
+            if (!d.gap()) {
+                low = std::min(low, d.y);
+                high = std::max(high, d.y);
+            }
+        }
+        if (low > high) { // nothing known in view
+            low = high = 0;
         }
         // A flat line sits in the middle; others fill the height (the canvas rounds the scale).
         const double margin = high > low ? 0 : std::max(1.0, std::abs(high) * 0.1);
         canvas_.setPoints(i, points_, low - margin, high + margin);
     }
-    canvas_.setCursor(cursor_, cursor_ ? valuesAt(*cursor_) : QString());
+    showCursor();
+}
+
+std::size_t RecordingPlot::rowNear(double time) const {
+    std::size_t row = std::min(recording_->rowAt(time), recording_->rows() - 1);
+    if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
+        --row;
+    }
+    return row;
+}
+
+void RecordingPlot::showCursor() {
+    std::vector<double> values;
+    if (!cursor_ || !recording_ || recording_->rows() == 0) {
+        canvas_.setCursor(std::nullopt, QString(), values);
+        return;
+    }
+    const std::size_t row = rowNear(*cursor_);
+    for (int c : channels_) {
+        values.push_back(recording_->value(c, row));
+    }
+    canvas_.setCursor(cursor_, valuesAt(*cursor_), values);
 }
 
 QString RecordingPlot::valuesAt(double time) const {
     if (!recording_ || recording_->rows() == 0) {
         return {};
     }
-    std::size_t row = std::min(recording_->rowAt(time), recording_->rows() - 1);
-    if (row > 0 && time - recording_->time(row - 1) <= recording_->time(row) - time) {
-        --row;
-    }
-    QString text = QStringLiteral("<b>%1 s</b>").arg(decimalText(recording_->time(row), 3));
+    const std::size_t row = rowNear(time);
+    const double at = recording_->time(row);
+    const double whole = std::floor(at);
+    QString text = end() >= 600 // as the time axis reads it
+                       ? QStringLiteral("<b>%1%2</b>")
+                             .arg(durationText(whole), decimalText(at - whole, 3).mid(1))
+                       : QStringLiteral("<b>%1 s</b>").arg(decimalText(at, 3));
     for (int c : channels_) {
         const CurveStyle style = styleOf(c);
+        const bool known = recording_->known(c, row);
         text += QStringLiteral("<br><span style=\"color:%1\">&#9632;</span> %2: <b>%3</b> %4")
                     .arg(style.color.name(), style.name.toHtmlEscaped(),
-                         decimalText(recording_->value(c, row), style.decimals),
-                         style.unit.toHtmlEscaped());
+                         known ? decimalText(recording_->value(c, row), style.decimals)
+                               : QStringLiteral("sem valor"),
+                         known ? style.unit.toHtmlEscaped() : QString());
     }
     return text;
 }

@@ -11,12 +11,15 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvel::app {
 
 // A recording's chosen channels against time on a canvas: the visible range,
-// zoom and pan, the cursor's values. Each redraw decimates what is visible to
+// zoom and pan, the cursor's values. The samples stay in the recording alone
+// (a ten-hour recording costs no more with every channel ticked). Each redraw
+// decimates what is visible to
 // the canvas' pixel columns; redraws run on a timer, at most one per frame,
 // however many events ask for one.
 class RecordingPlot {
@@ -50,14 +53,13 @@ public:
 private:
     void schedule();
     void applyCurves();
-    [[nodiscard]] const std::vector<float>& valuesOf(int column);
+    void showCursor();
+    [[nodiscard]] std::size_t rowNear(double time) const;
     [[nodiscard]] double start() const;
     [[nodiscard]] double end() const;
 
     PlotCanvas& canvas_;
     std::shared_ptr<const recording::Recording> recording_;
-    std::vector<double> times_;
-    std::unordered_map<int, std::vector<float>> values_; // filled as channels are chosen
     std::vector<int> channels_;
     double from_ = 0;
     double to_ = 1;
@@ -71,5 +73,13 @@ private:
 [[nodiscard]] QString decimalText(double value, int decimals);
 // 75 -> "1:15", 3725 -> "1:02:05".
 [[nodiscard]] QString durationText(double seconds);
+
+// The time axis: at most `most` ticks on round steps, in seconds for short
+// recordings and as m:ss or h:mm:ss for long ones (`end` is the recording's).
+struct TimeTicks {
+    QString title;
+    std::vector<std::pair<double, QString>> ticks; // time, label
+};
+[[nodiscard]] TimeTicks timeTicks(double from, double to, double end, int most = 8);
 
 } // namespace orvel::app

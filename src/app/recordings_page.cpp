@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -228,9 +229,12 @@ void RecordingsPage::refresh() {
     const QSignalBlocker blocker(list_);
     list_->clear();
     const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
-    for (const auto& entry : listRecordings(folder_)) {
+    for (const auto& entry : catalog_.list(folder_)) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, locale.toString(entry.start, QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+        // Sessions started in the same second keep their file's number.
+        const QString start = locale.toString(entry.start, QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        item->setText(0, entry.suffix > 1 ? QStringLiteral("%1 (%2)").arg(start).arg(entry.suffix)
+                                          : start);
         item->setText(1, durationText(entry.seconds));
         item->setText(2, QString::number(entry.rows));
         item->setText(3, locale.formattedDataSize(entry.bytes, 1, QLocale::DataSizeSIFormat));
@@ -330,12 +334,39 @@ void RecordingsPage::openFolder() {
         if (!QDir(folder_).exists()) {
             QDir().mkdir(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
-            throw FileError("Não foi possível abrir a pasta " +
-                            QDir::toNativeSeparators(folder_).toStdString());
-        }
         refresh();
+#ifdef Q_OS_LINUX
+        // xdg-open starts even with no file manager to hand the folder to: only its
+        // exit tells, after this handler.
+        auto* open = new QProcess(this);
+        const auto failed = [this, open] {
+            open->deleteLater();
+            window_.form().dispatch([this] { throw FileError(folderNotOpened()); });
+        };
+        connect(open, &QProcess::finished, this, [open, failed](int code, QProcess::ExitStatus) {
+            if (code != 0) {
+                failed();
+            } else {
+                open->deleteLater();
+            }
+        });
+        connect(open, &QProcess::errorOccurred, this, [failed](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                failed();
+            }
+        });
+        open->start(QStringLiteral("xdg-open"), {folder_});
+#else
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
+            throw FileError(folderNotOpened());
+        }
+#endif
     });
+}
+
+std::string RecordingsPage::folderNotOpened() const {
+    return "Nenhum gerenciador de arquivos abriu a pasta dos registros. Ela fica em " +
+           QDir::toNativeSeparators(folder_).toStdString();
 }
 
 void RecordingsPage::analyse() {

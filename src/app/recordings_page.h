@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/recording_list.h"
 #include "recording/recording.h"
 
 #include <QFileSystemWatcher>
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QGroupBox;
@@ -41,6 +43,7 @@ public:
     void showRecording(std::shared_ptr<const recording::Recording> recording, const QString& path);
     [[nodiscard]] RecordingPlot& plot() { return *plot_; }
     [[nodiscard]] const QString& folder() const { return folder_; }
+    [[nodiscard]] const RecordingCatalog& catalog() const { return catalog_; }
 
     // Asks before deleting; a question box unless a test replaces it.
     std::function<bool(const QString& question)> confirm;
@@ -57,12 +60,14 @@ private:
     void chooseFile();
     void deleteSelected();
     void openFolder();
+    [[nodiscard]] std::string folderNotOpened() const;
     void analyse();
     void channelsChanged();
     [[nodiscard]] QStringList selectedPaths() const;
 
     MainWindow& window_;
     QString folder_;
+    RecordingCatalog catalog_;
     QFileSystemWatcher watcher_;
     QTimer refreshTimer_;
     QTreeWidget* list_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/recording_plot.h"
+#include "app/replay_strip.h"
 #include "core/errors.h"
 
 #include <QComboBox>
@@ -68,6 +69,12 @@ ReplayBar::ReplayBar(MainWindow& window, RecordingPlot& plot)
     layout->addWidget(speed_);
     layout->addWidget(slider_, 1);
     layout->addWidget(position_);
+    strip_ = new ReplayStrip(window_);
+    strip_->onPlayOrPause = [this] { playOrPause(); };
+    strip_->onStop = [this] { stop(); };
+    if (auto* tabs = qobject_cast<QTabWidget*>(window_.control(QStringLiteral("Mapas")))) {
+        connect(tabs, &QTabWidget::currentChanged, this, [this] { changed(); });
+    }
     window_.form().replay.onChange = [this] { changed(); };
     changed();
 }
@@ -131,6 +138,7 @@ void ReplayBar::changed() {
                               : QString());
     const bool shown = active && player.recording() == recording_;
     plot_.setPlayhead(shown ? std::optional(player.position()) : std::nullopt);
+    strip_->present(active && !isVisible(), player.playing(), position_->text());
 }
 
 } // namespace orvel::app

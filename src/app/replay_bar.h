@@ -15,10 +15,12 @@ namespace orvel::app {
 
 class MainWindow;
 class RecordingPlot;
+class ReplayStrip;
 
 // " Reprodução ": plays a recording through the window ("Reproduzir" / "Pausar",
 // "Parar", the speed, a position slider), with its place shown on the plot.
-// F5 plays or pauses and Shift+F5 stops from any page.
+// F5 plays or pauses and Shift+F5 stops from any page; there a small strip in the
+// tab row shows the replay.
 class ReplayBar : public QGroupBox {
     Q_OBJECT
 public:
@@ -41,6 +43,7 @@ private:
     QComboBox* speed_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* position_ = nullptr;
+    ReplayStrip* strip_ = nullptr; // on the other pages
 };
 
 } // namespace orvel::app

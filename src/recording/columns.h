@@ -11,6 +11,7 @@ namespace orvel::recording {
 struct Column {
     std::string_view name;
     int decimals; // digits after the decimal comma in the file
+    int frame;    // the scanner frame (29, 30, 31) it is decoded from
 };
 
 inline constexpr std::string_view kTimeColumn = "Tempo (s)";
@@ -18,27 +19,27 @@ inline constexpr std::string_view kFramesColumn = "Quadros";
 
 // Every value column, between kTimeColumn and kFramesColumn.
 inline constexpr std::array<Column, 21> kValueColumns{{
-    {"RPM", 0},
-    {"Ti (ms)", 1},
-    {"Sonda (mV)", 0},
-    {"Temperatura (°C)", 0},
-    {"% Curto", 0},
-    {"% Longo", 0},
-    {"Avanço (°)", 0},
-    {"TPS (V)", 2},
-    {"Coluna do TPS", 0},
-    {"ColunaMAP", 0},
-    {"M. Lenta", 0},
-    {"Pressão Atm (mbar)", 0},
-    {"Correção Temperatura (%)", 0},
-    {"Correção Pressão Atm (%)", 0},
-    {"Correção Avanço (°)", 0},
-    {"Abertura (%)", 0},
-    {"Linha Da RPM", 0},
-    {"Posição da Carga", 0},
-    {"Bomba", 0},
-    {"Eletro", 0},
-    {"AR / C", 0},
+    {"RPM", 0, 30},
+    {"Ti (ms)", 1, 30},
+    {"Sonda (mV)", 0, 29},
+    {"Temperatura (°C)", 0, 29},
+    {"% Curto", 0, 31},
+    {"% Longo", 0, 31},
+    {"Avanço (°)", 0, 30},
+    {"TPS (V)", 2, 29},
+    {"Coluna do TPS", 0, 29},
+    {"ColunaMAP", 0, 29},
+    {"M. Lenta", 0, 29},
+    {"Pressão Atm (mbar)", 0, 30},
+    {"Correção Temperatura (%)", 0, 31},
+    {"Correção Pressão Atm (%)", 0, 31},
+    {"Correção Avanço (°)", 0, 31},
+    {"Ciclo do injetor (%)", 0, 30},
+    {"Linha Da RPM", 0, 30},
+    {"Posição da Carga", 0, 29},
+    {"Bomba", 0, 30},
+    {"Eletro", 0, 31},
+    {"AR / C", 0, 31},
 }};
 
 // Index of a value column by name, for readers that look columns up.
@@ -65,5 +66,12 @@ inline constexpr int pump = 18;
 inline constexpr int fan = 19;
 inline constexpr int airConditioning = 20;
 } // namespace col
+
+// Names earlier versions wrote, still read: the injector's duty was "Abertura (%)".
+struct FormerName {
+    std::string_view name;
+    int column;
+};
+inline constexpr std::array<FormerName, 1> kFormerNames{{{"Abertura (%)", col::duty}}};
 
 } // namespace orvel::recording

@@ -41,6 +41,8 @@ std::string reasonOf(int error) {
         return "nome longo demais";
     case EIO:
         return "erro de leitura ou gravação no disco";
+    case EFBIG:
+        return "o arquivo passou do tamanho que o disco aceita";
     default:
         return "erro " + std::to_string(error) + " (" + std::strerror(error) + ")";
     }
@@ -247,23 +249,29 @@ void DiskWriter::open() {
             return;
         }
     }
-    buffer_ = header();
-    lastSyncMs_ = steadyMs();
-    {
-        const std::lock_guard lock(mutex_);
-        lastPath_ = path_;
-    }
-    if (session_.mapText.empty()) {
-        return;
-    }
-    const int mapFd = ::open(mapPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    const int error = mapFd < 0 ? errno : writeAll(mapFd, session_.mapText);
-    if (mapFd >= 0) {
-        ::close(mapFd);
+    // The header and the map go out at once: a disk that takes no bytes leaves
+    // no empty files behind for the list.
+    int error = writeAll(fd_, header());
+    if (error == 0 && !session_.mapText.empty()) {
+        const int mapFd = ::open(mapPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        error = mapFd < 0 ? errno : writeAll(mapFd, session_.mapText);
+        if (mapFd >= 0) {
+            ::close(mapFd);
+            if (error != 0) {
+                ::unlink(mapPath.c_str());
+            }
+        }
     }
     if (error != 0) {
+        close();
+        ::unlink(path_.c_str());
         fail(reasonOf(error));
+        return;
     }
+    lastSyncMs_ = steadyMs();
+    unsynced_ = true;
+    const std::lock_guard lock(mutex_);
+    lastPath_ = path_;
 }
 
 void DiskWriter::flush(bool sync) {

@@ -208,6 +208,12 @@ Layout readHeader(const std::vector<std::string_view>& names, Recording& recordi
             claim(layout.values[static_cast<std::size_t>(known - kValueColumns.begin())], i, name);
             continue;
         }
+        const auto former = std::find_if(kFormerNames.begin(), kFormerNames.end(),
+                                         [&](const FormerName& f) { return f.name == name; });
+        if (former != kFormerNames.end()) {
+            claim(layout.values[static_cast<std::size_t>(former->column)], i, name);
+            continue;
+        }
         layout.extras.push_back(i);
         recording.extraColumns.emplace_back(name);
     }
@@ -244,6 +250,10 @@ std::optional<std::string> parseRow(const std::vector<std::string_view>& fields,
     row.timeMs = static_cast<std::int32_t>(*time);
     for (std::size_t c = 0; c < kValueCount; ++c) {
         const auto text = fields[layout.values[c]];
+        if (text.empty()) {
+            row.values[c] = kUnknown; // what the frames did not tell
+            continue;
+        }
         const auto value = parseFixed(text, kValueColumns[c].decimals);
         const auto range = fixedRange(static_cast<int>(c));
         if (!value) {

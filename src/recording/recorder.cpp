@@ -29,9 +29,12 @@ FixedValues decodeSet(const FrameSet& set, int cylinders) {
     const auto& e = set[kEngine].data;
     const auto& k = set[kCorrection].data;
     FixedValues v{};
-    const int rpm = sv::rpm(frames::u16(e[5], e[6]), cylinders);
+    const int period = frames::u16(e[5], e[6]);
     const int tiTenths = sv::injectionTenths(e[2], e[3]);
-    v[col::rpm] = rpm;
+    // Without the cylinder count the period gives no RPM (the window shows none).
+    const bool rpmKnown = cylinders > 0 || period == 0;
+    const int rpm = sv::rpm(period, cylinders);
+    v[col::rpm] = rpmKnown ? rpm : kUnknown;
     v[col::ti] = tiTenths;
     v[col::lambdaMv] = sv::lambdaMillivolts(s[3]);
     v[col::temperature] = s[0];
@@ -47,13 +50,25 @@ FixedValues decodeSet(const FrameSet& set, int cylinders) {
     v[col::temperatureCorrection] = frames::s8(k[2]);
     v[col::atmCorrection] = frames::s8(k[3]);
     v[col::advanceCorrection] = frames::s8(k[4]);
-    v[col::duty] =
-        static_cast<std::int32_t>(std::llround(sv::injectorDuty(rpm, cylinders, tiTenths / 10.0)));
+    v[col::duty] = rpmKnown ? static_cast<std::int32_t>(
+                                  std::llround(sv::injectorDuty(rpm, cylinders, tiTenths / 10.0)))
+                            : kUnknown;
     v[col::rpmPosition] = frames::s8(e[1]);
     v[col::loadPosition] = s[7];
     v[col::pump] = flag(e[7]);
     v[col::fan] = flag(k[5]);
     v[col::airConditioning] = flag(k[6]);
+    // A frame the session has not received yet tells nothing.
+    for (std::size_t f = 0; f < set.size(); ++f) {
+        if (set[f].id != 0) {
+            continue;
+        }
+        for (std::size_t c = 0; c < kValueCount; ++c) {
+            if (kValueColumns[c].frame == static_cast<int>(29 + f)) {
+                v[c] = kUnknown;
+            }
+        }
+    }
     return v;
 }
 

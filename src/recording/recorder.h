@@ -14,7 +14,8 @@
 namespace orvel::recording {
 
 // What a set of frames says, as the window shows it (transfer/scanner_values.h),
-// in the columns' fixed point. RPM and duty need the cylinder count; 0 when unknown.
+// in the columns' fixed point. RPM and duty need the cylinder count, kUnknown
+// without it; so is every value of a frame the session has not received (id 0).
 [[nodiscard]] FixedValues decodeSet(const FrameSet& set, int cylinders);
 
 // The drive recorder: every scanner session goes to its own file while it runs.

@@ -41,7 +41,7 @@ constexpr std::array<FixedRange, kValueCount> kRanges{{
     {-128, 127},      // Correção Temperatura
     {-128, 127},      // Correção Pressão Atm
     {-128, 127},      // Correção Avanço
-    {0, 100'000'000}, // Abertura: the extreme RPM and Ti give about 52 million
+    {0, 100'000'000}, // Ciclo do injetor: the extreme RPM and Ti give about 52 million
     {-128, 127},      // Linha Da RPM
     {0, 255},         // Posição da Carga
     {0, 1},           // Bomba
@@ -60,12 +60,15 @@ static_assert([] {
 }());
 
 // What the column's storage holds; wider than the frames' range, so that a
-// recording built in memory keeps what it was given as far as it can.
+// recording built in memory keeps what it was given as far as it can. The
+// lowest number of each width stands for an unknown value.
+constexpr std::int16_t kNarrowUnknown = std::numeric_limits<std::int16_t>::min();
+
 FixedRange storageRange(std::size_t column) {
     using Narrow = std::numeric_limits<std::int16_t>;
     using Wide = std::numeric_limits<std::int32_t>;
-    return isWide(column) ? FixedRange{Wide::min(), Wide::max()}
-                          : FixedRange{Narrow::min(), Narrow::max()};
+    return isWide(column) ? FixedRange{Wide::min() + 1, Wide::max()}
+                          : FixedRange{Narrow::min() + 1, Narrow::max()};
 }
 
 double scaleOf(std::size_t column) {
@@ -100,11 +103,29 @@ double Recording::time(std::size_t row) const {
 
 std::int32_t Recording::fixedValue(int column, std::size_t row) const {
     const auto c = static_cast<std::size_t>(column);
-    return isWide(c) ? wide_[slotOf(c)][row] : narrow_[slotOf(c)][row];
+    if (isWide(c)) {
+        return wide_[slotOf(c)][row];
+    }
+    const std::int16_t v = narrow_[slotOf(c)][row];
+    return v == kNarrowUnknown ? kUnknown : v;
 }
 
 double Recording::value(int column, std::size_t row) const {
-    return fixedValue(column, row) / scaleOf(static_cast<std::size_t>(column));
+    const std::int32_t v = fixedValue(column, row);
+    return v == kUnknown ? std::numeric_limits<double>::quiet_NaN()
+                         : v / scaleOf(static_cast<std::size_t>(column));
+}
+
+Recording::ColumnView Recording::column(int column) const {
+    const auto c = static_cast<std::size_t>(column);
+    ColumnView view;
+    if (isWide(c)) {
+        view.wide_ = wide_[slotOf(c)].data();
+    } else {
+        view.narrow_ = narrow_[slotOf(c)].data();
+    }
+    view.scale_ = scaleOf(c);
+    return view;
 }
 
 FrameSet Recording::frames(std::size_t row) const {
@@ -140,7 +161,9 @@ void Recording::append(double seconds, const std::array<double, kValueColumns.si
     Row r;
     r.timeMs = clampTo(seconds * 1000, 0, std::numeric_limits<std::int32_t>::max());
     for (std::size_t c = 0; c < kValueCount; ++c) {
-        r.values[c] = clampTo(values[c] * scaleOf(c), storageRange(c).min, storageRange(c).max);
+        r.values[c] = std::isnan(values[c]) ? kUnknown
+                                            : clampTo(values[c] * scaleOf(c), storageRange(c).min,
+                                                      storageRange(c).max);
     }
     r.frames = frames;
     append(r);
@@ -149,7 +172,10 @@ void Recording::append(double seconds, const std::array<double, kValueColumns.si
 void Recording::append(const Row& row) {
     timesMs_.push_back(row.timeMs);
     for (std::size_t c = 0; c < kValueCount; ++c) {
-        const auto v = std::clamp(row.values[c], storageRange(c).min, storageRange(c).max);
+        const bool unknown = row.values[c] == kUnknown;
+        const auto v = unknown
+                           ? (isWide(c) ? kUnknown : kNarrowUnknown)
+                           : std::clamp(row.values[c], storageRange(c).min, storageRange(c).max);
         if (isWide(c)) {
             wide_[slotOf(c)].push_back(v);
         } else {

@@ -100,8 +100,8 @@ void Replay::playRow(std::size_t row) {
 std::optional<int> recordedCylinderCount(const Recording& recording) {
     constexpr int kMostCylinders = 12;
     for (std::size_t row = 0; row < recording.rows(); ++row) {
-        const auto rpm = std::llround(recording.value(col::rpm, row));
-        if (rpm <= 0) {
+        const auto rpm = recording.fixedValue(col::rpm, row); // whole RPM
+        if (rpm <= 0) {                                       // unknown too
             continue;
         }
         for (const auto& frame : recording.frames(row)) {

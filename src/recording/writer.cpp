@@ -12,7 +12,9 @@ void appendRowFields(std::string& out, const Row& row) {
     appendFixed(out, row.timeMs, 3);
     for (std::size_t c = 0; c < kValueCount; ++c) {
         out += ';';
-        appendFixed(out, row.values[c], kValueColumns[c].decimals);
+        if (row.values[c] != kUnknown) { // an unknown value is an empty field
+            appendFixed(out, row.values[c], kValueColumns[c].decimals);
+        }
     }
     out += ';';
     appendFrames(out, row.frames);

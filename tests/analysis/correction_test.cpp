@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 namespace orvel::analysis {
@@ -43,6 +44,7 @@ TEST(CellWeights, ShareASetOnlyBetweenTheCellsTheScannerMarks) {
 }
 
 struct Row {
+    double rpmColumn = -1; // what the RPM column says, when not `rpm`; the period follows `rpm`
     double rpm = 2700, ti = 5, temperature = 90, shortTrim = 0, longTrim = 0;
     double tps = 2, rpmPosition = 18, loadPosition = 18, lambda = 700;
 };
@@ -52,7 +54,7 @@ recording::Recording recordingOf(const std::vector<Row>& rows, double step = 0.2
     double t = 0;
     for (const auto& row : rows) {
         std::array<double, recording::kValueColumns.size()> v{};
-        v[col::rpm] = row.rpm;
+        v[col::rpm] = row.rpmColumn < 0 ? row.rpm : row.rpmColumn;
         v[col::ti] = row.ti;
         v[col::temperature] = row.temperature;
         v[col::shortTrim] = row.shortTrim;
@@ -61,7 +63,12 @@ recording::Recording recordingOf(const std::vector<Row>& rows, double step = 0.2
         v[col::rpmPosition] = row.rpmPosition;
         v[col::loadPosition] = row.loadPosition;
         v[col::lambdaMv] = row.lambda;
-        r.append(t, v, {});
+        const int period = row.rpm > 0 ? static_cast<int>(1'200'000 / row.rpm) : 0;
+        recording::FrameSet frames{};
+        frames[1] = {30,
+                     {0, 0, 0, 0, 0, static_cast<std::uint8_t>(period & 0xFF),
+                      static_cast<std::uint8_t>(period >> 8), 0}};
+        r.append(t, v, frames);
         t += step;
     }
     return r;
@@ -94,6 +101,9 @@ struct FilterCase {
 TEST(Analysis, EachRuleCountsTheSetsItLeavesOut) {
     const FilterCase cases[] = {
         {"rpm 0", {.rpm = 0}, Filter::EngineStopped, 1, 110},
+        // No cylinder count while recording: the period still says it runs.
+        {"rpm unknown", {.rpmColumn = std::nan("")}, Filter::EngineStopped, 0, 111},
+        {"rpm 0 of an older recording", {.rpmColumn = 0}, Filter::EngineStopped, 0, 111},
         {"cut", {.ti = 0}, Filter::InjectionCut, 1, 110},
         {"cold", {.temperature = 29}, Filter::Cold, 1, 110},
         // The throttle jumps and comes back: both sets move too fast.

@@ -23,6 +23,16 @@ namespace {
 
 namespace col = recording::col;
 
+// The frames' part the analysis reads itself: frame 30's ignition period.
+recording::FrameSet framesFor(double rpm) {
+    const int period = rpm > 0 ? static_cast<int>(1'200'000 / rpm) : 0;
+    recording::FrameSet set{};
+    set[1] = {30,
+              {0, 0, 0, 0, 0, static_cast<std::uint8_t>(period & 0xFF),
+               static_cast<std::uint8_t>(period >> 8), 0}};
+    return set;
+}
+
 // Thirty seconds cruising in cell 27 with the trims at +6 and +4, then thirty in
 // cell 28 at -5 and -3.
 analysis::Input cruise(const ControlStore& store) {
@@ -41,7 +51,7 @@ analysis::Input cruise(const ControlStore& store) {
         v[col::tpsVolts] = first ? 2 : 2.4;
         v[col::rpmPosition] = 18;
         v[col::loadPosition] = first ? 18 : 24;
-        input.recording.append(i * 0.2, v, {});
+        input.recording.append(i * 0.2, v, framesFor(v[col::rpm]));
     }
     return input;
 }
@@ -75,7 +85,7 @@ analysis::Input simulatedDrive(ControlStore& store) {
         v[col::tpsVolts] = std::round(e.tpsCount * 500 / 1023.0) / 100;
         v[col::rpmPosition] = e.rpmPosition;
         v[col::loadPosition] = e.loadPosition;
-        input.recording.append(i * 0.2, v, {});
+        input.recording.append(i * 0.2, v, framesFor(v[col::rpm]));
     }
     return input;
 }

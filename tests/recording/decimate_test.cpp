@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct Case {
 
 const std::vector<double> kEight{0, 1, 2, 3, 4, 5, 6, 7};
 const std::vector<float> kPi{3, 1, 4, 1, 5, 9, 2, 6};
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+const std::vector<float> kGaps{kNaN, 1, 4, kNaN, kNaN, 9, 2, 6};
 
 class DecimateTest : public ::testing::TestWithParam<Case> {};
 
@@ -53,7 +56,23 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ARangeBetweenTwoSamples", {0, 10}, {1, 2}, 2, 3, 100, {{0, 1}, {10, 2}}},
         Case{"NoWidthNoPoints", kEight, kPi, 3, 3, 100, {}},
         Case{"NoColumnsNoPoints", kEight, kPi, 0, 7, 0, {}},
-        Case{"NoSamplesNoPoints", {}, {}, 0, 7, 100, {}}),
+        Case{"NoSamplesNoPoints", {}, {}, 0, 7, 100, {}},
+        // Unknown samples break the line once, in either mode, and start no line.
+        Case{"GapsBreakTheLineWhenAllAreKept",
+             kEight,
+             kGaps,
+             0,
+             7,
+             10,
+             {{1, 1}, {2, 4}, {3, kNaN}, {5, 9}, {6, 2}, {7, 6}}},
+        Case{"GapsBreakTheLineBetweenColumns",
+             kEight,
+             kGaps,
+             0,
+             7,
+             2,
+             {{1, 1}, {2, 4}, {3, kNaN}, {5, 9}, {6, 2}}},
+        Case{"AllUnknownNoPoints", kEight, std::vector<float>(8, kNaN), 0, 7, 2, {}}),
     [](const auto& param) { return param.param.name; });
 
 TEST(DecimateLongTest, ASingleSpikeSurvivesAndTheOutputFitsTheColumns) {

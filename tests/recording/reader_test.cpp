@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 
@@ -71,6 +72,10 @@ TEST(RecordingReader, AcceptsWhatTheProgramWritesAndWhatSpreadsheetsAndCrashesLe
              return text.substr(0, text.size() - field.size());
          },
          3, false},
+        {"an unknown value left empty",
+         [] { return withLine(2, [](auto l) { return replace(l, ";800;", ";;"); }); }, 3, false},
+        {"the duty column under its former name",
+         [] { return replace(written(), "Ciclo do injetor (%)", "Abertura (%)"); }, 3, false},
         {"more decimals than the column keeps",
          [] { return withLine(3, [](auto l) { return replace(l, ";2,5;", ";2,35;"); }); }, 3,
          false},
@@ -88,7 +93,11 @@ TEST(RecordingReader, AcceptsWhatTheProgramWritesAndWhatSpreadsheetsAndCrashesLe
     const auto extra = readRecording(cases[6].bytes()).recording;
     ASSERT_EQ(extra.extraColumns, std::vector<std::string>{"Nota; livre"});
     EXPECT_EQ(extra.extraValues[0][0], "a \"b\"");
-    EXPECT_DOUBLE_EQ(readRecording(cases[7].bytes()).recording.value(col::ti, 1), 2.4);
+    const auto gap = readRecording(cases[7].bytes()).recording;
+    EXPECT_FALSE(gap.known(col::rpm, 0));
+    EXPECT_TRUE(std::isnan(gap.value(col::rpm, 0)));
+    EXPECT_EQ(gap.value(col::rpm, 1), 801);
+    EXPECT_DOUBLE_EQ(readRecording(cases[9].bytes()).recording.value(col::ti, 1), 2.4);
 }
 
 TEST(RecordingReader, RefusesAnythingElseNamingTheLine) {

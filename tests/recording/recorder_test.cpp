@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace orvel::test {
@@ -73,7 +75,7 @@ TEST_F(RecorderTest, EachSetBecomesARowOfWhatTheFramesSayAndTheMapGoesBeside) {
     const fs::path file = folder / "2026-12-08_14-30-05.csv";
     EXPECT_EQ(contents(file),
               recording::header() +
-                  "0,030;0;0,0;0;0;0;0;0;0,00;0;0;0;820;0;0;0;0;0;0;0;0;0;"
+                  "0,030;;;;;0;0;;;;;;;0;0;0;;;;;0;0;"
                   "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
                   "1F 00 00 00 00 00 00 00 00\r\n"
                   "0,050;1200;125,0;450;90;-5;3;15;2,50;20;40;12;1020;0;-2;2;250;18;25;1;1;0;"
@@ -89,6 +91,24 @@ TEST_F(RecorderTest, EachSetBecomesARowOfWhatTheFramesSayAndTheMapGoesBeside) {
     ASSERT_EQ(stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(form.recorderCheck->enabled()) << "nothing left to watch";
+}
+
+TEST_F(RecorderTest, WithoutTheCylinderCountRpmAndDutyAreLeftEmptyAsTheWindowLeavesThem) {
+    form.state.cylinderCount = 0; // no configuration read or sent
+    activate();
+    form.click("Button3");
+    link.feedFrame(29, {90, 40, 12, 45, 0x00, 0x02, 20, 25});
+    link.feedFrame(30, {15, 18, 0x88, 0x13, 10, 0xE8, 0x03, 1});
+    link.feedFrame(31, {});
+    EXPECT_EQ(text("eRpm"), "");
+    form.click("Button3");
+    settle();
+    const auto r = recording::readRecordingFile(folder / "2026-12-08_14-30-05.csv").recording;
+    ASSERT_EQ(r.rows(), 1u);
+    EXPECT_FALSE(r.known(recording::col::rpm, 0));
+    EXPECT_FALSE(r.known(recording::col::duty, 0));
+    EXPECT_EQ(r.value(recording::col::ti, 0), 125.0);
+    EXPECT_EQ(r.value(recording::col::temperature, 0), 90.0);
 }
 
 TEST_F(RecorderTest, TheWatchdogEndsTheSessionAndTheNextOneInTheSameSecondGetsASuffix) {
@@ -110,12 +130,37 @@ TEST_F(RecorderTest, TheWatchdogEndsTheSessionAndTheNextOneInTheSameSecondGetsAS
     EXPECT_TRUE(fs::exists(folder / "2026-12-08_14-30-05-2-mapa.txt"));
 }
 
+std::string faultBox(const fs::path& folder, const std::string& reason) {
+    return "Não foi possível gravar o registro do scanner na pasta " + folder.string() + ": " +
+           reason + ". O scanner continua sem gravar.";
+}
+
+TEST_F(RecorderTest, ADiskThatTakesNoBytesAtTheStartLeavesNoEmptyFiles) {
+    activate();
+    // No byte more fits in any file, as on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit none = old;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    form.click("Button3");
+    link.feedFrame(31, {});
+    form.recorder.drain();
+    setrlimit(RLIMIT_FSIZE, &old);
+    dialogs.expectError(faultBox(folder, "o arquivo passou do tamanho que o disco aceita"));
+    clock.advance(250);
+    EXPECT_TRUE(form.scanner.isOn());
+    form.click("Button3");
+    settle();
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(form.recorder.lastFile(), "");
+}
+
 TEST_F(RecorderTest, AFolderThatCannotBeMadeIsToldOncePerSessionAndTheScannerGoesOn) {
     std::ofstream(root / "dados") << "a file where the folder should be";
     activate();
-    const std::string box = "Não foi possível gravar o registro do scanner na pasta " +
-                            folder.string() +
-                            ": um nome do caminho não é uma pasta. O scanner continua sem gravar.";
+    const std::string box = faultBox(folder, "um nome do caminho não é uma pasta");
     for (int session = 0; session < 2; ++session) {
         form.click("Button3");
         clock.advance(10);
