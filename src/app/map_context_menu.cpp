@@ -100,7 +100,7 @@ const editing::CellRule& MapEditing::ruleOf(MapKind map) const {
         return editing::kIgnitionRule;
     }
     return window_.form().activity.percent() ? editing::kInjectionPercentRule
-                                                      : editing::kInjectionMsRule;
+                                             : editing::kInjectionMsRule;
 }
 
 editing::Grid MapEditing::gridOf(MapKind map) const {
