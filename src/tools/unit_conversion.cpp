@@ -56,12 +56,7 @@ void UnitConversion::btnPercentualClick() {
     if (!activity_.mayConvertToPercent()) {
         return;
     }
-    auto texts = convertedMap(Direction::ToPercent);
-    for (int n = 0; n < config::kMapCells; ++n) {
-        controls_.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
-    }
-    controls_.setText("Label46", " Valores em  \" % \" ");
-    activity_.percentShown(true);
+    show(Direction::ToPercent);
 }
 
 void UnitConversion::btnmSClick() {
@@ -71,12 +66,17 @@ void UnitConversion::btnmSClick() {
 }
 
 void UnitConversion::toMilliseconds() {
-    auto texts = convertedMap(Direction::ToMilliseconds);
+    show(Direction::ToMilliseconds);
+}
+
+void UnitConversion::show(Direction direction) {
+    auto texts = convertedMap(direction);
     for (int n = 0; n < config::kMapCells; ++n) {
         controls_.setText(config::injectionKey(n), std::move(texts[static_cast<std::size_t>(n)]));
     }
-    controls_.setText("Label46", " Valores em Ti \" mS \" ");
-    activity_.percentShown(false);
+    const bool percent = direction == Direction::ToPercent;
+    controls_.setText("Label46", percent ? " Valores em  \" % \" " : " Valores em Ti \" mS \" ");
+    activity_.percentShown(percent);
 }
 
 void UnitConversion::beforeMillisecondsArrive() {

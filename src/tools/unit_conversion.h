@@ -35,6 +35,8 @@ private:
     // Every cell's new text, or a thrown error before anything has changed.
     [[nodiscard]] std::array<std::string, config::kMapCells>
     convertedMap(Direction direction) const;
+    // Writes the converted map and its unit caption; throws before any change.
+    void show(Direction direction);
     ControlStore& controls_;
     Activity& activity_;
 };
