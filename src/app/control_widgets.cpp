@@ -61,6 +61,13 @@ void fitFont(QLineEdit* edit, const FontStyle& style) {
     }
 }
 
+// A text longer than the box shows its start, as a field's does.
+void showStart(QComboBox* combo) {
+    if (QLineEdit* edit = combo->lineEdit()) {
+        edit->setCursorPosition(0);
+    }
+}
+
 void showComboText(QComboBox* combo, const ControlState& state) {
     const QString text = qs(state.text);
     if (combo->currentText() == text) {
@@ -71,10 +78,7 @@ void showComboText(QComboBox* combo, const ControlState& state) {
         combo->setCurrentIndex(index);
     }
     combo->setEditText(text);
-    // A text longer than the box shows its start, as a field's does.
-    if (QLineEdit* edit = combo->lineEdit()) {
-        edit->setCursorPosition(0);
-    }
+    showStart(combo);
 }
 
 void showColors(QWidget* widget, const ControlState& state) {
@@ -214,6 +218,9 @@ QWidget* createControlWidget(ControlKind kind, const ControlLayout& layout, QWid
     }
     case ControlKind::ListBox:
         widget = new QListWidget(parent);
+        // The scanner's log lies under the tab control where nobody sees it: a Tab
+        // stop there would put the focus out of sight.
+        widget->setFocusPolicy(Qt::NoFocus);
         break;
     }
     return widget;
@@ -263,6 +270,7 @@ void showProperty(QWidget* widget, const ControlState& state, const ControlLayou
             combo->addItems(qsList(state.items));
             combo->setCurrentIndex(combo->findText(qs(state.text), Qt::MatchExactly));
             combo->setEditText(qs(state.text));
+            showStart(combo);
         } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
             list->clear();
             list->addItems(qsList(state.items));

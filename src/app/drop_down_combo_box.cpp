@@ -1,6 +1,7 @@
 #include "app/drop_down_combo_box.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -10,6 +11,9 @@ namespace orvel::app {
 
 void DropDownComboBox::showPopup() {
     emit aboutToShowPopup();
+    // The refresh (and the items' tool tips) put the whole text back in the edit,
+    // which then shows its end: a long path shows its start, as before.
+    showStart();
     QAbstractItemView* list = view();
     const QFontMetrics metrics(list->font());
     int widest = 0;
@@ -23,6 +27,17 @@ void DropDownComboBox::showPopup() {
     const int margins = 2 * metrics.averageCharWidth();
     list->setMinimumWidth(std::max(width(), widest + frame + scrollBar + margins));
     QComboBox::showPopup();
+}
+
+void DropDownComboBox::hidePopup() {
+    QComboBox::hidePopup();
+    showStart();
+}
+
+void DropDownComboBox::showStart() {
+    if (QLineEdit* edit = lineEdit()) {
+        edit->setCursorPosition(0);
+    }
 }
 
 } // namespace orvel::app

@@ -12,9 +12,13 @@ class DropDownComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
     void showPopup() override;
+    void hidePopup() override;
 
 signals:
     void aboutToShowPopup();
+
+private:
+    void showStart();
 };
 
 } // namespace orvel::app

@@ -25,5 +25,6 @@ int main(int argc, char* argv[]) {
     orvel::app::MainWindow window(link, link, timers, dialogs);
     dialogs.setParent(&window);
     window.show();
+    window.followScreen();
     return QApplication::exec();
 }

@@ -2,10 +2,12 @@
 
 #include "app/control_widgets.h"
 #include "app/drop_down_combo_box.h"
+#include "app/guarded_list.h"
 #include "app/jpeg_image.h"
 #include "app/map_context_menu.h"
 #include "app/port_list_tips.h"
 #include "app/recordings_page.h"
+#include "app/screen_fit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,8 +20,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <stdexcept>
@@ -29,6 +35,8 @@ namespace orvel::app {
 namespace {
 
 constexpr char kPortList[] = "cbPorta";
+// A window shrunk to a small screen can still be made smaller by hand, not to nothing.
+constexpr QSize kSmallestWindow(320, 240);
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -62,6 +70,16 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
       logo_(loadLogo()) {
     // Every scanner session is recorded; tests point XDG_DATA_HOME elsewhere.
     form_->recorder.setFolder(recording::defaultFolder());
+    // The window's content at its own size, in a scroll area that shows scroll
+    // bars only when a small screen makes the window smaller than it.
+    canvas_ = new QWidget;
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus); // the Tab chain stays the controls'
+    scroll_->setWidget(canvas_);
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(scroll_);
     buildWidgets();
     setUpWindow();
     addRecordingsPage();
@@ -140,7 +158,7 @@ QWidget* MainWindow::ensureWidget(const std::string& name) {
     const ControlLayout& layout = layoutOf(name);
     QWidget* widget = nullptr;
     if (state.kind == ControlKind::Form) {
-        widget = this;
+        widget = canvas_;
     } else {
         QWidget* parent = ensureWidget(state.parent);
         if (state.kind == ControlKind::TabSheet) {
@@ -181,8 +199,10 @@ QWidget* MainWindow::ensureWidget(const std::string& name) {
 void MainWindow::setUpWindow() {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    for (QWidget* surface : {static_cast<QWidget*>(this), canvas_}) {
+        surface->setPalette(palette);
+        surface->setAutoFillBackground(true);
+    }
     // Group captions sit on the frame line, so that the group's whole height is
     // inside the frame.
     setStyleSheet(QStringLiteral(
@@ -191,7 +211,8 @@ void MainWindow::setUpWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(LayoutTable::kClientWidth, LayoutTable::kClientHeight);
+    canvas_->setFixedSize(LayoutTable::kClientWidth, LayoutTable::kClientHeight);
+    setFixedSize(canvas_->size());
     // The menu's icon, at the sizes it is installed in.
     QIcon icon;
     for (const char* size : {"48", "128", "256"}) {
@@ -211,7 +232,7 @@ void MainWindow::setUpWindow() {
 void MainWindow::addRecordingsPage() {
     recordings_ = new RecordingsPage(*this);
     tabs_->addTab(recordings_, QStringLiteral("Registros"));
-    const QRect shown = rect();
+    const QRect shown = canvas_->rect();
     const QRect tabs = tabs_->geometry();
     recordings_->setHiddenEdges(std::max(0, tabs.right() - shown.right()),
                                 std::max(0, tabs.bottom() - shown.bottom()));
@@ -226,6 +247,11 @@ void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
                 [this, name](const QString& text) { userEditedText(name, text); });
         connect(combo, &QComboBox::activated, this, [this, name] { form_->picked(name); });
         combo->installEventFilter(this);
+        if (combo->lineEdit() != nullptr && form_->guardsTyping(name)) {
+            combo->lineEdit()->setValidator(new GuardedListValidator(
+                [this, name] { return qs(form_->controls.text(name)); },
+                [this, name] { form_->keyPress(name); }, combo->lineEdit()));
+        }
         if (auto* dropDown = qobject_cast<DropDownComboBox*>(combo)) {
             connect(dropDown, &DropDownComboBox::aboutToShowPopup, this,
                     [this, name] { form_->dropDown(name); });
@@ -353,6 +379,39 @@ void MainWindow::focusChanged(QWidget* old, QWidget* now) {
         return;
     }
     form_->exit(oldName.toStdString());
+}
+
+void MainWindow::followScreen() {
+    fitToScreen();
+    if (QWindow* handle = windowHandle()) {
+        connect(handle, &QWindow::screenChanged, this, [this] { fitToScreen(); });
+    }
+}
+
+void MainWindow::fitToScreen() {
+    const QScreen* shown = screen();
+    if (shown == nullptr) {
+        return;
+    }
+    QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        // Not drawn yet: a title bar as the style knows it.
+        frame = QMargins(1, style()->pixelMetric(QStyle::PM_TitleBarHeight), 1, 1);
+    }
+    fitInto(shown->availableGeometry(), frame);
+}
+
+void MainWindow::fitInto(const QRect& workArea, const QMargins& frame) {
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const ScreenFit fit = fitOnScreen(canvas_->size(), workArea, frame, extent);
+    if (fit.scrolls) {
+        setMinimumSize(kSmallestWindow);
+        setMaximumSize(canvas_->width() + extent, canvas_->height() + extent);
+        resize(fit.client.size());
+    } else {
+        setFixedSize(canvas_->size());
+    }
+    move(fit.client.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

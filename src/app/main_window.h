@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QScrollArea;
 class QTabWidget;
 
 namespace orvel::app {
@@ -37,6 +38,11 @@ public:
     [[nodiscard]] QString controlNameOf(const QWidget* widget) const;
     // The third page, "Registros": recordings, their plot and replay.
     [[nodiscard]] RecordingsPage& recordingsPage() { return *recordings_; }
+    // Keeps the window inside its screen's work area, now and when it moves to
+    // another screen (the program calls it once shown).
+    void followScreen();
+    // Fits the window into a work area drawn around with `frame`.
+    void fitInto(const QRect& workArea, const QMargins& frame);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,11 +62,14 @@ private:
     // The control's own font, or the nearest enclosing control's.
     [[nodiscard]] FontStyle fontFor(const std::string& name) const;
     [[nodiscard]] QWidget* pageOf(QWidget* widget) const;
+    void fitToScreen();
 
     LayoutTable layout_;
     ControlLayout unplaced_;
     std::unique_ptr<Form> form_;
     QPixmap logo_;
+    QWidget* canvas_ = nullptr; // "Form1": the content at its own size
+    QScrollArea* scroll_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     RecordingsPage* recordings_ = nullptr;
     QHash<QString, QWidget*> widgets_;

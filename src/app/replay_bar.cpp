@@ -57,10 +57,10 @@ ReplayBar::ReplayBar(MainWindow& window, RecordingPlot& plot)
         });
         changed();
     });
-    auto* playKey = new QShortcut(QKeySequence(Qt::Key_F5), &window_);
-    connect(playKey, &QShortcut::activated, this, [this] { playOrPause(); });
-    auto* stopKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), &window_);
-    connect(stopKey, &QShortcut::activated, this, [this] { stop(); });
+    playKey_ = new QShortcut(QKeySequence(Qt::Key_F5), &window_);
+    connect(playKey_, &QShortcut::activated, this, [this] { playOrPause(); });
+    stopKey_ = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), &window_);
+    connect(stopKey_, &QShortcut::activated, this, [this] { stop(); });
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(play_);
@@ -69,7 +69,7 @@ ReplayBar::ReplayBar(MainWindow& window, RecordingPlot& plot)
     layout->addWidget(speed_);
     layout->addWidget(slider_, 1);
     layout->addWidget(position_);
-    strip_ = new ReplayStrip(window_);
+    strip_ = new ReplayStrip(*window_.control(QStringLiteral("Form1")));
     strip_->onPlayOrPause = [this] { playOrPause(); };
     strip_->onStop = [this] { stop(); };
     if (auto* tabs = qobject_cast<QTabWidget*>(window_.control(QStringLiteral("Mapas")))) {
@@ -139,6 +139,16 @@ void ReplayBar::changed() {
     const bool shown = active && player.recording() == recording_;
     plot_.setPlayhead(shown ? std::optional(player.position()) : std::nullopt);
     strip_->present(active && !isVisible(), player.playing(), position_->text());
+    // The keys are the replay's own: on the two other pages they stay the
+    // fields' keys unless a replay already runs.
+    playKey_->setEnabled(active || onOwnPage());
+    stopKey_->setEnabled(active);
+}
+
+bool ReplayBar::onOwnPage() const {
+    const auto* tabs = qobject_cast<QTabWidget*>(window_.control(QStringLiteral("Mapas")));
+    return tabs != nullptr && tabs->currentWidget() != nullptr &&
+           tabs->currentWidget()->isAncestorOf(this);
 }
 
 } // namespace orvel::app

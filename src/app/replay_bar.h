@@ -7,6 +7,7 @@
 #include <memory>
 
 class QComboBox;
+class QShortcut;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -19,8 +20,8 @@ class ReplayStrip;
 
 // " Reprodução ": plays a recording through the window ("Reproduzir" / "Pausar",
 // "Parar", the speed, a position slider), with its place shown on the plot.
-// F5 plays or pauses and Shift+F5 stops from any page; there a small strip in the
-// tab row shows the replay.
+// F5 plays or pauses on this page, and from any page while a replay runs, when
+// Shift+F5 stops it; on the other pages a small strip in the tab row shows it.
 class ReplayBar : public QGroupBox {
     Q_OBJECT
 public:
@@ -34,6 +35,7 @@ public:
 
 private:
     void changed();
+    [[nodiscard]] bool onOwnPage() const;
 
     MainWindow& window_;
     RecordingPlot& plot_;
@@ -44,6 +46,8 @@ private:
     QSlider* slider_ = nullptr;
     QLabel* position_ = nullptr;
     ReplayStrip* strip_ = nullptr; // on the other pages
+    QShortcut* playKey_ = nullptr;
+    QShortcut* stopKey_ = nullptr;
 };
 
 } // namespace orvel::app

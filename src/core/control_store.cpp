@@ -159,6 +159,14 @@ void ControlStore::setTextColor(std::string_view name, Rgb color) {
     }
 }
 
+void ControlStore::setHint(std::string_view name, std::string hint) {
+    auto& [key, c] = entry(name);
+    if (c.hint != hint) {
+        c.hint = std::move(hint);
+        notify(key, Prop::Hint);
+    }
+}
+
 void ControlStore::setColor(std::string_view name, Rgb color) {
     auto& [key, c] = entry(name);
     if (c.color != color) {

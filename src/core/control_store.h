@@ -116,6 +116,8 @@ public:
 
     void setTextColor(std::string_view name, Rgb color);
     void setColor(std::string_view name, Rgb color);
+    // The tool tip.
+    void setHint(std::string_view name, std::string hint);
     [[nodiscard]] int tag(std::string_view name) const;
     void setTag(std::string_view name, int tag);
     void setItems(std::string_view name, std::vector<std::string> items);

@@ -53,6 +53,10 @@ public:
     bool click(std::string_view control);
     bool exit(std::string_view control);
     bool keyPress(std::string_view control);
+    // Whether typing into the control is answered by keyPress instead of taken.
+    [[nodiscard]] bool guardsTyping(std::string_view control) const {
+        return keyHandlers_.find(control) != keyHandlers_.end();
+    }
     // The user opens a list's drop-down.
     bool dropDown(std::string_view control);
     void received(std::span<const std::uint8_t> bytes);

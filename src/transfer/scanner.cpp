@@ -23,6 +23,9 @@ constexpr int kFirstPollMs = 10;
 constexpr int kPollMs = 1000;
 constexpr int kStepsPerCell = 6;
 constexpr int kLastRpmPosition = 48;
+// Why the RPM field stays empty, in its tool tip.
+constexpr char kRpmUnknown[] = "A RPM depende do número de cilindros do módulo: ela aparece "
+                               "depois de \"Lêr Dados\" ou \"Enviar Dados\".";
 constexpr int kLastLoadPosition = 42;
 constexpr int kRows = 9;
 constexpr int kColumns = 8;
@@ -186,12 +189,14 @@ void Scanner::engineFrame(const Data& d) {
         if (s.cylinderCount > 0) {
             const int rpm = scanvalues::rpm(period, s.cylinderCount);
             c.setText("eRpm", integer(rpm));
+            c.setHint("eRpm", "");
             s.injectorDuty = scanvalues::injectorDuty(rpm, s.cylinderCount, s.injectionTimeMs);
             c.setText("eTi", numtext::formatPattern(s.injectionTimeMs, "0.0") + "  " +
                                  numtext::formatPattern(s.injectorDuty, "0"));
             c.setTextColor("eTi", s.injectorDuty >= 90 ? colors::yellow : colors::lime);
         } else {
             c.setText("eRpm", "");
+            c.setHint("eRpm", kRpmUnknown);
             c.setText("eTi", "");
         }
         c.setTextColor("eScannerBomba", d[7] != 0 ? colors::yellow : colors::grey);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -61,6 +62,7 @@ private slots:
         const QString tip = shown + QStringLiteral("\nFT232R USB UART");
         QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), tip);
         combo->hidePopup();
+        QCOMPARE(combo->lineEdit()->cursorPosition(), 0); // the path's start shows
 
         QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), combo->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(combo, &help);

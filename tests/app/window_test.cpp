@@ -21,12 +21,11 @@ namespace {
 
 const char* qtClassOf(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Form:
-        return "orvel::app::MainWindow";
-    case ControlKind::PageControl:
-        return "QTabWidget";
+    case ControlKind::Form: // the window's content, inside the window
     case ControlKind::TabSheet:
         return "QWidget";
+    case ControlKind::PageControl:
+        return "QTabWidget";
     case ControlKind::GroupBox:
         return "QGroupBox";
     case ControlKind::Panel:

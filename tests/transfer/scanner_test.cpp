@@ -266,8 +266,12 @@ TEST_F(ScannerTest, UnknownCylinderCountShowsNoRpmOrDutyInsteadOfDividingByZero)
     ASSERT_EQ(form.state.cylinderCount, 0);
     frame(30, {10, 12, 0x18, 0x01, 9, 0xB0, 0x04, 1});
     EXPECT_EQ(text("eRpm"), "");
+    EXPECT_NE(form.controls.get("eRpm").hint.find("cilindros"), std::string::npos);
     EXPECT_EQ(text("eTi"), "");
     EXPECT_EQ(text("ePresAtm"), "1000");
+    form.state.cylinderCount = 4;
+    frame(30, {10, 12, 0x18, 0x01, 9, 0xB0, 0x04, 1});
+    EXPECT_EQ(form.controls.get("eRpm").hint, "");
     EXPECT_EQ(textColor("eScannerBomba"), colors::yellow);
 }
 
