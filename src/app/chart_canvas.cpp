@@ -19,6 +19,10 @@ namespace orvel::app {
 
 namespace {
 
+// Points on the plot up to which curves are antialiased (four channels over the
+// whole width: about 3 500).
+constexpr qsizetype kSmoothPoints = 4'000;
+
 constexpr int kDragThreshold = 4;
 constexpr double kWheelStep = 0.8; // one notch shows 80 % of the range
 
@@ -172,6 +176,16 @@ void ChartCanvas::setPoints(std::size_t curve, const QList<QPointF>& points, dou
     for (std::size_t r = runs; r < series_[curve].size(); ++r) {
         series_[curve][r]->clear();
     }
+    // Smoothing costs the painter about as much as everything else together: many
+    // dense curves are drawn without it (their min/max strokes look the same), a
+    // few curves or a close zoom with it.
+    qsizetype total = 0;
+    for (const auto& curveRuns : series_) {
+        for (const auto* series : curveRuns) {
+            total += series->count();
+        }
+    }
+    setRenderHint(QPainter::Antialiasing, total <= kSmoothPoints);
     // Laying the axis out again costs more than the points: only when its range moves.
     auto& range = ranges_[curve];
     if (range.first != low || range.second != high) {
