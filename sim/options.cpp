@@ -116,6 +116,8 @@ Lines on standard input change the behaviour while it runs:
   tps COUNT | tps off     fix the throttle count, or go back to the driving cycle
   silent on | silent off  stop or resume answering
   drop-byte               the next frame loses its first byte
+  corrupt-packet N        the next upload's packet N arrives with a byte changed
+  drop-packet N           the next upload's packet N never arrives
   layout A | B | C        frame layout from now on
   garbage N               send N garbage bytes now
   chunks on | chunks off  odd-sized writes

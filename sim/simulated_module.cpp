@@ -11,6 +11,8 @@ namespace {
 constexpr std::uint8_t kCommandLead = 0x00;
 constexpr std::uint8_t kCommandFill = 0x61;
 constexpr std::uint8_t kGarbageByte = 0x55;
+// The bit a noisy line flips in a corrupted packet's first byte.
+constexpr std::uint8_t kCorruptingBits = 0x04;
 
 std::optional<int> numberAfter(std::string_view line, std::string_view word) {
     if (!line.starts_with(word) || line.size() <= word.size() || line[word.size()] != ' ') {
@@ -137,8 +139,19 @@ void SimulatedModule::handleCommand(std::uint8_t command, Time now) {
 }
 
 void SimulatedModule::handlePacket(std::span<const std::uint8_t> bytes) {
+    const int number = bytes[0];
+    if (behaviour_.dropPacket == number) {
+        behaviour_.dropPacket.reset();
+        note("packet " + std::to_string(number) + " lost on the line");
+        return;
+    }
     Data payload{};
     std::copy(bytes.begin() + 1, bytes.end(), payload.begin());
+    if (behaviour_.corruptPacket == number) {
+        behaviour_.corruptPacket.reset();
+        payload[0] ^= kCorruptingBits;
+        note("packet " + std::to_string(number) + " changed on the line");
+    }
     packets_[bytes[0] - 1u] = payload;
     std::ostringstream text;
     text << "packet " << static_cast<int>(bytes[0]) << ":";
@@ -251,6 +264,10 @@ ControlResult SimulatedModule::control(std::string_view raw, Time now) {
         behaviour_.tpsFixed.reset();
     } else if (auto silent = switchAfter(line, "silent")) {
         behaviour_.silent = *silent;
+    } else if (auto packet = numberAfter(line, "corrupt-packet")) {
+        behaviour_.corruptPacket = *packet;
+    } else if (auto lost = numberAfter(line, "drop-packet")) {
+        behaviour_.dropPacket = *lost;
     } else if (line == "drop-byte") {
         behaviour_.dropNextByte = true;
     } else if (line == "layout A") {

@@ -28,6 +28,10 @@ struct Behaviour {
     std::optional<int> tpsClosed;
     std::optional<int> tpsOpen;
     std::optional<int> tpsFixed;
+    // Faults of the line during an upload, each for the next packet of that number
+    // only: one of its bytes arrives changed, or the whole packet never arrives.
+    std::optional<int> corruptPacket;
+    std::optional<int> dropPacket;
     // The engine runs this many times faster: each poll brings as many more sets,
     // each still 200 ms of the engine's time.
     int timeScale = 1;

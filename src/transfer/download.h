@@ -38,16 +38,10 @@ public:
     void abandon();
 
 private:
-    void writeIgnitionRow(const frames::ModuleFrame& frame);
-    void writeInjectionRow(const frames::ModuleFrame& frame);
-    void writeCorrections(const frames::ModuleFrame& frame);
-    void writePressureAndQuickAcceleration(const frames::ModuleFrame& frame);
-    void writeProbe(const frames::ModuleFrame& frame);
-    void writeCutOffFanAndAir(const frames::ModuleFrame& frame);
-    void writeEngineLayout(const frames::ModuleFrame& frame);
+    // Frames 1..25 into the fields.
+    void write(const frames::ModuleFrame& frame);
     void finish();
     void restartTimeout();
-    void setChoice(const char* list, int code);
 
     ControlStore& controls_;
     FormState& state_;

@@ -123,6 +123,24 @@ TEST_F(ModuleTest, AnIncompleteUploadAppliesNothingAndSaysWhatIsMissing) {
     EXPECT_EQ(module.config(), before);
 }
 
+TEST_F(ModuleTest, LineFaultsHitOnePacketOfTheNextUploadOnly) {
+    const ModuleConfig before = module.config();
+    ModuleConfig sent = before;
+    sent.cylinders = 6;
+    ASSERT_EQ(module.control("corrupt-packet 3", 0us), ControlResult::Done);
+    upload(sent);
+    EXPECT_TRUE(loggedLine("packet 3 changed on the line"));
+    EXPECT_NE(module.config(), sent); // applied, with the changed byte
+    upload(sent);
+    EXPECT_EQ(module.config(), sent);
+
+    ASSERT_EQ(module.control("drop-packet 20", 0us), ControlResult::Done);
+    sent.cylinders = 8;
+    upload(sent);
+    EXPECT_TRUE(loggedLine("upload incomplete, nothing applied; missing packets: 20"));
+    EXPECT_EQ(module.config().cylinders, 6);
+}
+
 TEST_F(ModuleTest, APollBringsFiveSetsOverOneSecond) {
     send(command(0x7F), 0us);
     std::vector<Time> times{0us};
