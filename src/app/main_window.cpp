@@ -70,6 +70,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
       logo_(loadLogo()) {
     // Every scanner session is recorded; tests point XDG_DATA_HOME elsewhere.
     form_->recorder.setFolder(recording::defaultFolder());
+    form_->moduleHistory.setFolder(moduleHistoryFolder(recording::defaultFolder()));
     // The window's content at its own size, in a scroll area that shows scroll
     // bars only when a small screen makes the window smaller than it.
     canvas_ = new QWidget;

@@ -76,16 +76,20 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                 .configuration = [this](const frames::ModuleFrame& f) { download.handleFrame(f); },
                 .scanner = [this](const frames::ModuleFrame& f) { scanner.handleFrame(f); },
                 .groupArrived = [this] { state.frameReceived = true; }}),
-      download(controls, state, activity, *downloadTimeout, boxes, port,
-               {.beforeStart = [this] { scanner.finishStopping(); },
-                .beforeMillisecondsArrive = [this] { units.beforeMillisecondsArrive(); }}),
+      download(
+          controls, state, activity, *downloadTimeout, boxes, port,
+          {.beforeStart = [this] { scanner.finishStopping(); },
+           .beforeMillisecondsArrive = [this] { units.beforeMillisecondsArrive(); },
+           .completed = [this] { moduleHistory.keep(ModuleHistory::Kind::Read, recordedMap()); }}),
       upload(controls, state, activity, *timer2, port,
              {.beforeStart =
                   [this] {
                       download.abandon();
                       scanner.finishStopping();
                   },
-              .tpsUploadEnded = [this](bool completed) { tps.ownUploadEnded(completed); }}),
+              .tpsUploadEnded = [this](bool completed) { tps.ownUploadEnded(completed); },
+              .started = [this] { sentMap_ = recordedMap(); },
+              .sent = [this] { moduleHistory.keep(ModuleHistory::Kind::Sent, sentMap_); }}),
       scanner(controls, state, activity, *timer1, boxes, port,
               {.beforeStart = [this] { download.abandon(); },
                .sessionStarted = [this] { recorder.sessionStarted(); },
@@ -111,7 +115,8 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
       replay(state, activity, timers.createTimer("Replay"),
              [this](const frames::ModuleFrame& frame) { scanner.handleFrame(frame); },
              {[this] { return replayRefusal(); }}),
-      history(controls, state.tpsClosedValue, state.tpsOpenValue, [this] { return whyNoUndo(); }) {
+      history(controls, state.tpsClosedValue, state.tpsOpenValue, [this] { return whyNoUndo(); }),
+      moduleHistory([this](const std::string& message) { boxes.error(message); }) {
     formdef::populate(controls);
     history.rebase();
 

@@ -6,6 +6,7 @@
 #include "core/platform.h"
 #include "editing/undo_history.h"
 #include "files/map_file.h"
+#include "files/module_history.h"
 #include "form/form_state.h"
 #include "form/refreshing_dialogs.h"
 #include "form/replay_mode.h"
@@ -106,6 +107,8 @@ public:
     recording::Recorder recorder;
     ReplayMode replay; // a recording played through the window ("Registros")
     UndoHistory history;
+    // A copy of every configuration read or sent; off until given a folder.
+    ModuleHistory moduleHistory;
 
 private:
     [[nodiscard]] std::string replayRefusal() const;
@@ -115,6 +118,7 @@ private:
     // changes become one step when they do.
     [[nodiscard]] bool stepRunning() const;
 
+    std::string sentMap_; // what the upload running now carries, as a map file
     std::uint64_t appliedRevision_ = 0;
     // What the boundary wrote last: only what changes is written again.
     std::optional<DerivedStates> applied_;

@@ -79,7 +79,11 @@ void Download::write(const frames::ModuleFrame& frame) {
 
 void Download::finish() {
     timeout_.setEnabled(false);
+    const bool wasReading = activity_.reading();
     activity_.readCompleted();
+    if (wasReading && hooks_.completed) {
+        hooks_.completed();
+    }
 }
 
 void Download::timeoutTick() {

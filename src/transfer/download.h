@@ -23,6 +23,7 @@ public:
     struct Hooks {
         std::function<void()> beforeStart;              // the line is the read's alone
         std::function<void()> beforeMillisecondsArrive; // a map in percent goes back first
+        std::function<void()> completed;                // frame 26 ended the read
     };
 
     Download(ControlStore& controls, FormState& state, Activity& activity, Timer& timeout,

@@ -123,6 +123,9 @@ void Upload::start(Activity::Upload owner) {
     hooks_.beforeStart();
     packets_ = packets;
     static_cast<UploadValues&>(state_) = values;
+    if (hooks_.started) {
+        hooks_.started();
+    }
 
     // During the TPS procedure the bars keep what it shows.
     if (activity_.tps() == Activity::Tps::None) {
@@ -179,6 +182,9 @@ void Upload::finish(bool completed) {
     }
     const bool forTps = activity_.upload() == Activity::Upload::Tps;
     activity_.uploadEnded();
+    if (completed && hooks_.sent) {
+        hooks_.sent();
+    }
     if (forTps) {
         hooks_.tpsUploadEnded(completed);
     }

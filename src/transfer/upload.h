@@ -28,6 +28,9 @@ public:
         std::function<void()> beforeStart; // the line is the upload's alone
         // The TPS procedure's own upload ended: completed (the end command went) or not.
         std::function<void(bool completed)> tpsUploadEnded;
+        // The packets are taken from the window (started) and all went out (sent).
+        std::function<void()> started;
+        std::function<void()> sent;
     };
 
     Upload(ControlStore& controls, FormState& state, Activity& activity, Timer& pace,
