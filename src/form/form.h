@@ -107,8 +107,8 @@ private:
     [[nodiscard]] std::string replayRefusal() const;
     [[nodiscard]] std::string recordedMap() const;
     void refreshControlStates();
-    // Download, TPS procedure and the injection map in percent end later: their
-    // changes become one step when they do.
+    // A download and the TPS procedure end later: their changes become one step
+    // when they do. (The injection map in percent holds only its own cells.)
     [[nodiscard]] bool stepRunning() const;
 
     std::uint64_t appliedRevision_ = 0;
