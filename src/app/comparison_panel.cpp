@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orvel::app {
 
@@ -82,7 +85,6 @@ ComparisonPanel::ComparisonPanel(MainWindow& window, const QString& fileName,
     others_->setRootIsDecorated(false);
     others_->setHeaderLabels({QStringLiteral("Ajuste"), QStringLiteral("Na tela"),
                               QStringLiteral("No arquivo"), QStringLiteral("Diferença")});
-    others_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     layout->addWidget(others_, 1);
     auto* close = new QPushButton(QStringLiteral("Fechar comparação"), this);
     close->setObjectName(QStringLiteral("closeComparison"));
@@ -115,7 +117,30 @@ ComparisonPanel::ComparisonPanel(MainWindow& window, const QString& fileName,
         }
     });
     recompute();
-    resize(560, 360);
+    fitCaptions();
+}
+
+void ComparisonPanel::fitCaptions() {
+    // Wide enough for the longest caption any setting may list, so none is cut
+    // at the panel's first size; the value columns take what their texts need.
+    int widest = others_->fontMetrics().horizontalAdvance(others_->headerItem()->text(0));
+    for (std::size_t i = 0; i < config::kValueCount; ++i) {
+        if (!compare::isMapCell(i)) {
+            widest = std::max(widest,
+                              others_->fontMetrics().horizontalAdvance(qs(compare::captionAt(i))));
+        }
+    }
+    constexpr int kCellPadding = 24; // the item's margins and the header's sort room
+    QHeaderView* header = others_->header();
+    header->setStretchLastSection(true);
+    header->resizeSection(0, widest + kCellPadding);
+    for (int c = 1; c < others_->columnCount(); ++c) {
+        const int text = others_->fontMetrics().horizontalAdvance(others_->headerItem()->text(c));
+        header->resizeSection(c, std::max(header->sectionSize(c), text + kCellPadding));
+    }
+    const int frame = 2 * others_->frameWidth() + others_->verticalScrollBar()->sizeHint().width();
+    const QMargins margins = layout()->contentsMargins();
+    resize(std::max(560, header->length() + frame + margins.left() + margins.right()), 360);
 }
 
 ComparisonPanel::~ComparisonPanel() {

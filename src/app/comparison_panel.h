@@ -46,6 +46,7 @@ protected:
 
 private:
     class FrameOverlay;
+    void fitCaptions();
 
     MainWindow& window_;
     ControlStore& store_;

@@ -9,14 +9,20 @@ namespace orvel::app {
 
 namespace {
 
-constexpr double kHeader = 46; // row captions on the left, column numbers on top
+constexpr double kHeader = 46; // row captions on the left, column captions on top
 constexpr double kLegend = 44; // colour scale along the bottom
 constexpr double kMinCellW = 44;
 constexpr double kMinCellH = 24;
 const QColor kNoValue(170, 170, 170);
 
-QString numberText(double value) {
-    return QString::number(value, 'g', 6).replace(QLatin1Char('.'), QLatin1Char(','));
+// The text of the first cell holding the value, so that the scale reads as the cells do.
+QString textOf(const HeatGrid::Cells& cells, double value) {
+    for (const auto& c : cells) {
+        if (c.value == value) {
+            return c.text.trimmed();
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -24,6 +30,9 @@ QString numberText(double value) {
 HeatGrid::HeatGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("heatGrid"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    for (int c = 0; c < config::kMapColumns; ++c) {
+        captions_[static_cast<std::size_t>(c)] = QString::number(c + 1);
+    }
 }
 
 void HeatGrid::setCells(const Cells& cells) {
@@ -33,7 +42,16 @@ void HeatGrid::setCells(const Cells& cells) {
         values[i] = cells[i].value;
     }
     range_ = mapview::rangeOf(values);
+    lowText_ = range_ ? textOf(cells_, range_->low) : QString();
+    highText_ = range_ ? textOf(cells_, range_->high) : QString();
     update();
+}
+
+void HeatGrid::setColumnCaptions(const Captions& captions) {
+    if (captions != captions_) {
+        captions_ = captions;
+        update();
+    }
 }
 
 QColor HeatGrid::cellColor(int cell) const {
@@ -73,7 +91,7 @@ void HeatGrid::paintEvent(QPaintEvent* /*event*/) {
     for (int c = 0; c < config::kMapColumns; ++c) {
         const QRectF r = cellRect(0, c);
         painter.drawText(QRectF(r.left(), 0, r.width(), kHeader), Qt::AlignCenter,
-                         QString::number(c + 1));
+                         captions_[static_cast<std::size_t>(c)]);
     }
     for (int r = 0; r < config::kMapRows; ++r) {
         const QRectF cell = cellRect(r, 0);
@@ -123,8 +141,8 @@ void HeatGrid::paintLegend(QPainter& painter, const QRectF& area) const {
     painter.setPen(palette().color(QPalette::WindowText));
     const QRectF labels(area.left(), area.bottom() + 2, area.width(), 16);
     if (range_) {
-        painter.drawText(labels, Qt::AlignLeft | Qt::AlignTop, numberText(range_->low));
-        painter.drawText(labels, Qt::AlignRight | Qt::AlignTop, numberText(range_->high));
+        painter.drawText(labels, Qt::AlignLeft | Qt::AlignTop, lowText_);
+        painter.drawText(labels, Qt::AlignRight | Qt::AlignTop, highText_);
     } else {
         painter.drawText(labels, Qt::AlignHCenter | Qt::AlignTop,
                          QStringLiteral("Nenhuma célula com valor"));

@@ -25,6 +25,13 @@ public:
     explicit HeatGrid(QWidget* parent = nullptr);
 
     void setCells(const Cells& cells);
+    // The captions above the columns, as the window's map shows them.
+    using Captions = std::array<QString, config::kMapColumns>;
+    void setColumnCaptions(const Captions& captions);
+    [[nodiscard]] const Captions& columnCaptions() const { return captions_; }
+    // The colour scale's end labels: the texts of a lowest and a highest cell.
+    [[nodiscard]] QString lowText() const { return lowText_; }
+    [[nodiscard]] QString highText() const { return highText_; }
     [[nodiscard]] const Cells& cells() const { return cells_; }
     // The colour a cell is painted with (grey when it has no value).
     [[nodiscard]] QColor cellColor(int cell) const;
@@ -42,6 +49,9 @@ private:
 
     Cells cells_;
     std::optional<mapview::Range> range_;
+    Captions captions_;
+    QString lowText_;
+    QString highText_;
 };
 
 } // namespace orvel::app

@@ -1,8 +1,7 @@
 #include "app/map_context_menu.h"
 
 #include "app/main_window.h"
-#include "core/errors.h"
-#include "model/number_text.h"
+#include "form/map_edits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +42,16 @@ std::optional<QString> askWithDialog(QWidget* parent, const QString& title, cons
 
 QString stepText(const QString& action, const QString& step) {
     return step.isEmpty() ? action : action + QLatin1Char(' ') + step;
+}
+
+// A box's warning as a tool tip: without its blanks and its "Atenção ! !".
+QString reasonText(const std::string& warning) {
+    QString text = QString::fromStdString(warning).trimmed();
+    const QString attention = QStringLiteral("Atenção ! !");
+    if (text.startsWith(attention)) {
+        text = text.mid(attention.size()).trimmed();
+    }
+    return text;
 }
 
 } // namespace
@@ -95,39 +104,13 @@ std::string MapEditing::keyOf(MapKind map, int cell) const {
     return map == MapKind::Ignition ? config::ignitionKey(cell) : config::injectionKey(cell);
 }
 
-const editing::CellRule& MapEditing::ruleOf(MapKind map) const {
-    if (map == MapKind::Ignition) {
-        return editing::kIgnitionRule;
-    }
-    return window_.form().activity.percent() ? editing::kInjectionPercentRule
-                                             : editing::kInjectionMsRule;
-}
-
-editing::Grid MapEditing::gridOf(MapKind map) const {
-    editing::Grid grid;
-    const auto& controls = window_.form().controls;
-    for (int n = 0; n < config::kMapCells; ++n) {
-        try {
-            grid[static_cast<std::size_t>(n)] = numtext::parseDecimal(controls.text(keyOf(map, n)));
-        } catch (const ConversionError&) {
-            grid[static_cast<std::size_t>(n)].reset();
-        }
-    }
-    return grid;
-}
-
 void MapEditing::apply(MapKind map, const std::string& stepName, const Operation& operation) {
-    Form& form = window_.form();
-    const editing::Outcome outcome = operation(gridOf(map), selection(map).rect(), ruleOf(map));
-    if (outcome.refused()) {
-        form.dialogs.message(outcome.refusal);
-        return;
-    }
-    form.edit(stepName, [&] {
-        for (const auto& c : outcome.cells) {
-            form.controls.setText(keyOf(map, c.cell), c.text);
-        }
-    });
+    const editing::CellRect rect = selection(map).rect();
+    (void)mapedit::apply(
+        window_.form(), map == MapKind::Ignition ? mapview::Map::Ignition : mapview::Map::Injection,
+        stepName, [&](const editing::Grid& g, const editing::CellRule& rule) {
+            return operation(g, rect, rule);
+        });
 }
 
 void MapEditing::applyNumber(
@@ -213,15 +196,21 @@ std::unique_ptr<QMenu> MapEditing::buildMenu(MapKind map) {
     add(QStringLiteral("Colar"), &MapEditing::paste)->setShortcut(QKeySequence::Paste);
     menu->addSeparator();
     auto& history = window_.form().history;
+    // Entries that could only answer with the refusal are off, and say why.
+    const auto whyNot = window_.form().whyNoUndo();
+    const QString reason = whyNot ? reasonText(*whyNot) : QString();
+    menu->setToolTipsVisible(true);
     QAction* undo =
         menu->addAction(stepText(QStringLiteral("Desfazer"), history.stack().undoText()));
     undo->setShortcut(undo_->shortcut());
-    undo->setEnabled(history.canUndo());
+    undo->setEnabled(!whyNot && history.canUndo());
+    undo->setToolTip(reason);
     connect(undo, &QAction::triggered, undo_, &QAction::trigger);
     QAction* redo =
         menu->addAction(stepText(QStringLiteral("Refazer"), history.stack().redoText()));
     redo->setShortcut(redo_->shortcut());
-    redo->setEnabled(history.canRedo());
+    redo->setEnabled(!whyNot && history.canRedo());
+    redo->setToolTip(reason);
     connect(redo, &QAction::triggered, redo_, &QAction::trigger);
     menu->addSeparator();
     addViewEntries(*menu, window_, map);

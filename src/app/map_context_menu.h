@@ -54,8 +54,6 @@ private:
     void applyNumber(MapKind map, const QString& title, const QString& prompt,
                      const std::function<editing::Outcome(const editing::Grid&, editing::CellRect,
                                                           double, const editing::CellRule&)>& op);
-    [[nodiscard]] editing::Grid gridOf(MapKind map) const;
-    [[nodiscard]] const editing::CellRule& ruleOf(MapKind map) const;
     [[nodiscard]] std::string keyOf(MapKind map, int cell) const;
     void showMenu(MapSelection& selection, QPoint globalPos);
     void selected(MapSelection& selection);

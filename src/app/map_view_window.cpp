@@ -2,6 +2,7 @@
 
 #include "app/control_widgets.h"
 #include "app/heat_grid.h"
+#include "model/entry_rules.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,6 +30,11 @@ bool isCellOf(mapview::Map map, const std::string& name) {
         return false;
     }
     return (name.back() == 'i') == (map == mapview::Map::Injection);
+}
+
+// The window's labels above this map's columns.
+const std::array<std::string_view, 8>& columnLabels(mapview::Map map) {
+    return map == mapview::Map::Ignition ? kIgnitionColumnLabels : kInjectionColumnLabels;
 }
 
 } // namespace
@@ -196,6 +202,10 @@ void MapViewWindow::storeChanged(const std::string& name, Prop prop) {
     if ((prop == Prop::Text || prop == Prop::Color) && isCellOf(map_, name)) {
         pending_.start();
     }
+    const auto& labels = columnLabels(map_);
+    if (prop == Prop::Text && std::find(labels.begin(), labels.end(), name) != labels.end()) {
+        pending_.start();
+    }
 }
 
 std::optional<int> MapViewWindow::cellInUse() const {
@@ -223,6 +233,11 @@ void MapViewWindow::refresh() {
         cells[i] = {QString::fromStdString(state.text), values[i], state.color == colors::red};
     }
     grid_->setCells(cells);
+    HeatGrid::Captions captions;
+    for (std::size_t c = 0; c < captions.size(); ++c) {
+        captions[c] = QString::fromStdString(store_.caption(columnLabels(map_)[c])).trimmed();
+    }
+    grid_->setColumnCaptions(captions);
     if (series_ == nullptr) {
         return;
     }

@@ -16,7 +16,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 29> kCaption
     {"cbCombinacaoMapa", "Combinação dos Mapas"},
     {"cbTipoDistribuidor", "Tipo de Distribuidor"},
     {"eLimiteRpm", "Limite de RPM"},
-    {"eRepousoTps", "TPS em repouso"},
+    // Carried in the file and the window, never shown there.
+    {"eRepousoTps", "Valor sem campo na tela (posição 4 do arquivo)"},
     {"emSAr", "Ar Condic.: Incrementa Ti (ms)"},
     {"ePercentualAr", "Ar Condic.: Abre Atuador (%)"},
     {"eLigaCutOff", "Cut Off: Liga os Injet. (RPM)"},

@@ -40,12 +40,19 @@ class OutcomeBuilder {
 public:
     explicit OutcomeBuilder(const CellRule& rule) : rule_(rule) {}
 
-    void put(int cell, double value) {
+    // A value the user gave (typed or pasted) must be in range as given; a computed
+    // one is judged on the tenth the cell shows, so that a binary remainder does not
+    // refuse 25 ms.
+    void put(int cell, double value, bool given = false) {
         if (outcome_.refused()) {
             return;
         }
         if (!std::isfinite(value) || std::abs(value) > kFormatLimit) {
             refuse(cell, "um valor fora de qualquer medida");
+            return;
+        }
+        if (given && (value < rule_.min || value > rule_.max)) {
+            refuse(cell, withUnit(numtext::formatGeneral(value), rule_));
             return;
         }
         const std::string_view pattern = rule_.decimals == 0 ? "0" : "0.0";
@@ -75,12 +82,7 @@ public:
 
 private:
     void refuse(int cell, const std::string& result) {
-        outcome_.refusal = " Atenção ! !  Operação recusada: " + describeCell(cell) +
-                           " ficaria com " + result + ", e o mapa aceita de " +
-                           numtext::formatGeneral(rule_.min) + " a " +
-                           withUnit(numtext::formatGeneral(rule_.max), rule_) + "." +
-                           std::string(kNothingChanged) + " ";
-        outcome_.cells.clear();
+        outcome_ = refusedCell(cell, result, rule_);
     }
 
     const CellRule& rule_;
@@ -127,6 +129,15 @@ bool CellRect::contains(int cell) const {
     return r >= top && r <= bottom && c >= left && c <= right;
 }
 
+Outcome refusedCell(int cell, const std::string& result, const CellRule& rule) {
+    Outcome refused;
+    refused.refusal = " Atenção ! !  Operação recusada: " + describeCell(cell) + " ficaria com " +
+                      result + ", e o mapa aceita de " + numtext::formatGeneral(rule.min) + " a " +
+                      withUnit(numtext::formatGeneral(rule.max), rule) + "." +
+                      std::string(kNothingChanged) + " ";
+    return refused;
+}
+
 std::string describeCell(int cell) {
     return "a célula de " +
            numtext::formatInteger(config::kRowRpm[static_cast<std::size_t>(rowOf(cell))]) +
@@ -138,7 +149,7 @@ Outcome setValue(const Grid& grid, CellRect rect, double value, const CellRule& 
     (void)grid;
     for (int r = rect.top; r <= rect.bottom; ++r) {
         for (int c = rect.left; c <= rect.right; ++c) {
-            out.put(cellAt(r, c), value);
+            out.put(cellAt(r, c), value, true);
         }
     }
     return out.take();
@@ -230,7 +241,7 @@ Outcome paste(const Grid& grid, int topLeftCell, const Block& block, const CellR
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             out.put(cellAt(top + r, left + c),
-                    block[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                    block[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], true);
         }
     }
     return out.take();
@@ -249,9 +260,27 @@ std::string copyText(const std::array<std::string, config::kMapCells>& texts, Ce
 
 std::optional<double> parseUserNumber(std::string_view text) {
     std::string t = trimmed(text);
-    const bool comma = t.find(',') != std::string::npos;
-    const bool point = t.find('.') != std::string::npos;
-    if (t.empty() || (comma && point)) {
+    // Plain decimals only: an optional sign, digits, and digits after one comma or
+    // point. The number reader alone would take "1e1" or "inf".
+    const auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    std::size_t i = t.empty() || (t[0] != '-' && t[0] != '+') ? 0 : 1;
+    const std::size_t integerStart = i;
+    while (i < t.size() && isDigit(t[i])) {
+        ++i;
+    }
+    if (i == integerStart) {
+        return std::nullopt;
+    }
+    if (i < t.size() && (t[i] == ',' || t[i] == '.')) {
+        const std::size_t fractionStart = ++i;
+        while (i < t.size() && isDigit(t[i])) {
+            ++i;
+        }
+        if (i == fractionStart) {
+            return std::nullopt;
+        }
+    }
+    if (i != t.size()) {
         return std::nullopt;
     }
     std::replace(t.begin(), t.end(), '.', ',');

@@ -60,6 +60,7 @@ struct Outcome {
     [[nodiscard]] bool refused() const { return !refusal.empty(); }
 };
 
+// The value given must lie in the rule's range before it is rounded to the cells' decimals.
 [[nodiscard]] Outcome setValue(const Grid& grid, CellRect rect, double value, const CellRule& rule);
 [[nodiscard]] Outcome addValue(const Grid& grid, CellRect rect, double delta, const CellRule& rule);
 [[nodiscard]] Outcome scaleByPercent(const Grid& grid, CellRect rect, double percent,
@@ -72,7 +73,7 @@ struct Outcome {
 [[nodiscard]] Outcome smooth(const Grid& grid, CellRect rect, const CellRule& rule);
 
 using Block = std::vector<std::vector<double>>;
-// Writes a block with its top left at the given cell.
+// Writes a block with its top left at the given cell; its values are checked as setValue checks.
 [[nodiscard]] Outcome paste(const Grid& grid, int topLeftCell, const Block& block,
                             const CellRule& rule);
 
@@ -87,8 +88,12 @@ struct ParsedBlock {
 // A block from the clipboard: tab-separated numbers with a decimal comma or point.
 [[nodiscard]] ParsedBlock parseBlock(std::string_view text);
 
-// A number the user typed: a decimal comma or a decimal point.
+// A number the user typed: digits with an optional sign and one decimal comma or
+// point ("-0,5", "12.25"); nothing else.
 [[nodiscard]] std::optional<double> parseUserNumber(std::string_view text);
+
+// The refusal of an operation that would leave a cell with result ("26,0 ms").
+[[nodiscard]] Outcome refusedCell(int cell, const std::string& result, const CellRule& rule);
 
 // "a célula de 1800 RPM, coluna 3"
 [[nodiscard]] std::string describeCell(int cell);

@@ -7,6 +7,8 @@
 
 #include <QUndoCommand>
 
+#include <utility>
+
 namespace orvel {
 
 namespace {
@@ -99,6 +101,12 @@ void UndoHistory::rebase() {
             fields_.push_back(&store_.text(p.key));
             store_.watchText(p.key);
         }
+        const auto& order = config::fileOrder();
+        injection_.assign(config::kValueCount, false);
+        for (int n = 0; n < config::kMapCells; ++n) {
+            const auto* p = &config::parameter(config::injectionKey(n));
+            injection_[static_cast<std::size_t>(p - order.data())] = true;
+        }
     }
     last_.resize(config::kValueCount);
     for (std::size_t i = 0; i < last_.size(); ++i) {
@@ -107,6 +115,7 @@ void UndoHistory::rebase() {
     lastTps_ = {tpsClosed_, tpsOpen_};
     seenRevision_ = store_.watchedTextRevision();
     typing_.clear();
+    heldName_.clear();
 }
 
 void UndoHistory::typing(std::string_view control) {
@@ -128,7 +137,7 @@ void UndoHistory::name(std::string text) {
     }
 }
 
-void UndoHistory::commit() {
+void UndoHistory::commit(bool holdInjectionMap) {
     // Runs after every event: the common case, no field and no TPS number changed,
     // costs three comparisons.
     if (!acceptedSinceScan_ && store_.watchedTextRevision() == seenRevision_ &&
@@ -139,9 +148,14 @@ void UndoHistory::commit() {
     seenRevision_ = store_.watchedTextRevision();
     acceptedSinceScan_ = false;
     std::vector<Change> changes;
+    bool held = false;
     const auto& order = config::fileOrder();
     for (std::size_t i = 0; i < last_.size(); ++i) {
         if (!differs(i) || (i < order.size() && typing_.count(order[i].key) > 0)) {
+            continue;
+        }
+        if (holdInjectionMap && injection_[i]) {
+            held = true;
             continue;
         }
         std::string now = current(i);
@@ -151,9 +165,19 @@ void UndoHistory::commit() {
             lastTps_[i - order.size()] = tps(i);
         }
     }
+    std::string name = name_;
+    if (held) {
+        // The first name is the held step's: the operation that put the map in percent.
+        if (heldName_.empty()) {
+            heldName_ = name_.empty() ? std::string(kUnnamed) : name_;
+            name.clear();
+        }
+    } else if (!heldName_.empty()) {
+        name = std::exchange(heldName_, {});
+    }
     if (!changes.empty()) {
         stack_.push(
-            new Step(*this, std::move(changes), name_.empty() ? std::string(kUnnamed) : name_));
+            new Step(*this, std::move(changes), name.empty() ? std::string(kUnnamed) : name));
     }
     name_.clear();
 }

@@ -38,8 +38,10 @@ public:
     // Names the next step, unless a name for it was already given.
     void name(std::string text);
     // Pushes the changes since the last step (not the fields still being typed) as one
-    // step. Nothing when nothing changed.
-    void commit();
+    // step. Nothing when nothing changed. Holding the injection map leaves its cells
+    // out (they are in percent, which a step must not restore in mS): they join the
+    // next commit that holds nothing, under the name given when they were first held.
+    void commit(bool holdInjectionMap = false);
     // Takes the current configuration as the last step's, without a step.
     void rebase();
 
@@ -73,11 +75,13 @@ private:
     std::function<std::optional<std::string>()> whyNot_;
     std::vector<const std::string*> fields_; // the store's texts, in map-file order
     std::vector<std::string> last_;          // the configuration after the last step
+    std::vector<bool> injection_;            // by position: a cell of the injection map
     std::array<int, 2> lastTps_{};
     std::uint64_t seenRevision_ = 0; // the store's watched revision at the last comparison
     bool acceptedSinceScan_ = false;
     std::set<std::string, std::less<>> typing_;
     std::string name_;
+    std::string heldName_; // the name of the held changes' step; empty when none are held
     QUndoStack stack_;
 };
 

@@ -247,7 +247,7 @@ void Form::dispatch(const std::function<void()>& handler) {
     refreshControlStates();
     // What a failed handler changed before it stopped stays changed, and is a step too.
     if (--dispatchDepth_ == 0 && !stepRunning()) {
-        history.commit();
+        history.commit(activity.percent());
     }
 }
 
@@ -257,7 +257,7 @@ void Form::edit(const std::string& stepName, const std::function<void()>& change
 }
 
 bool Form::stepRunning() const {
-    return activity.reading() || activity.tps() != Activity::Tps::None || activity.percent();
+    return activity.reading() || activity.tps() != Activity::Tps::None;
 }
 
 std::optional<std::string> Form::whyNoUndo() const {

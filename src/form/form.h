@@ -114,8 +114,8 @@ private:
     [[nodiscard]] std::string replayRefusal() const;
     [[nodiscard]] std::string recordedMap() const;
     void refreshControlStates();
-    // Download, TPS procedure and the injection map in percent end later: their
-    // changes become one step when they do.
+    // A download and the TPS procedure end later: their changes become one step
+    // when they do. (The injection map in percent holds only its own cells.)
     [[nodiscard]] bool stepRunning() const;
 
     std::string sentMap_; // what the upload running now carries, as a map file

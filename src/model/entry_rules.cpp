@@ -10,11 +10,6 @@ namespace orvel {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
-    "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
-constexpr std::array<std::string_view, 8> kIgnitionColumnLabels{
-    "Label72", "Label73", "Label74", "Label75", "Label76", "Label77", "Label78", "Label79"};
-
 constexpr std::array<std::string_view, 8> kTpsCaptions{"0 %", "14", "28", "42",
                                                        "56",  "70", "84", "100 %"};
 constexpr std::array<std::string_view, 8> kMapCaptions{"-820", "-720", "-600", "-480",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,12 @@ namespace orvel {
 
 class ControlStore;
 class Dialogs;
+
+// The labels above the maps' columns, left to right: the TPS or MAP steps.
+inline constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
+    "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
+inline constexpr std::array<std::string_view, 8> kIgnitionColumnLabels{
+    "Label72", "Label73", "Label74", "Label75", "Label76", "Label77", "Label78", "Label79"};
 
 // The map column captions for "TPS X RPM" / "MAP X RPM"; other texts change nothing.
 void setMapColumnCaptions(ControlStore& store, std::string_view combination);

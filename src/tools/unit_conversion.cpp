@@ -37,6 +37,14 @@ std::array<std::string, config::kMapCells> UnitConversion::convertedMap(Directio
     return texts;
 }
 
+std::string UnitConversion::millisecondText(int cell, double percent) const {
+    const auto factors =
+        maparith::cylinderFactors(numtext::parseInteger(controls_.text("cbCilindros")));
+    const int rpm = config::kRowRpm[static_cast<std::size_t>(cell / config::kMapColumns)];
+    return maparith::convertedCellText(
+        maparith::toMilliseconds(percent, rpm, factors.toMilliseconds));
+}
+
 void UnitConversion::checkWayBack() const {
     (void)convertedMap(Direction::ToMilliseconds);
 }

@@ -26,6 +26,9 @@ public:
     // The map's cells in milliseconds whatever the window shows (a recording's
     // copy of the map); throws as checkWayBack.
     [[nodiscard]] std::array<std::string, config::kMapCells> millisecondTexts() const;
+    // The text a cell in percent takes back in milliseconds, as the way back writes it;
+    // throws RefusedError when the count of cylinders gives no conversion.
+    [[nodiscard]] std::string millisecondText(int cell, double percent) const;
     // A configuration's injection row is about to arrive in milliseconds: a map
     // in percent goes back first, so that no cell is converted twice.
     void beforeMillisecondsArrive();

@@ -157,6 +157,28 @@ private slots:
         QVERIFY(rig.dialogs.shown.empty());
     }
 
+    void inPercentTheMenusUndoEntriesAreOffAndSayWhy() {
+        Rig rig;
+        rig.drag("e0", "e9");
+        rig.answer = QStringLiteral("12");
+        rig.trigger(MapKind::Ignition, QStringLiteral("Definir valor..."));
+        QVERIFY(rig.window->form().click("btnAlterarMapas"));
+        QVERIFY(rig.window->form().click("btnPercentual"));
+        const auto menu = rig.editing().buildMenu(MapKind::Ignition);
+        int entries = 0;
+        for (QAction* a : menu->actions()) {
+            if (a->text().startsWith(QStringLiteral("Desfazer")) ||
+                a->text().startsWith(QStringLiteral("Refazer"))) {
+                ++entries;
+                QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+                QCOMPARE(a->toolTip(), QStringLiteral("Desfazer e Refazer funcionam com o mapa "
+                                                      "de injeção em mS. Volte o mapa para mS."));
+            }
+        }
+        QCOMPARE(entries, 2);
+        QVERIFY(menu->toolTipsVisible());
+    }
+
     void aResultOutOfRangeOrATextNotANumberChangesNothing() {
         Rig rig;
         rig.drag("e0i", "e71i");
@@ -164,9 +186,12 @@ private slots:
         rig.trigger(MapKind::Injection, QStringLiteral("Somar..."));
         rig.answer = QStringLiteral("dez");
         rig.trigger(MapKind::Injection, QStringLiteral("Multiplicar por %..."));
-        QCOMPARE(rig.dialogs.shown.size(), std::size_t{2});
+        rig.answer = QStringLiteral("1e1");
+        rig.trigger(MapKind::Injection, QStringLiteral("Definir valor..."));
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t{3});
         QVERIFY(rig.dialogs.shown[0].find("a célula de 500 RPM, coluna 1") != std::string::npos);
         QVERIFY(rig.dialogs.shown[1].find("\"dez\" não é um número") != std::string::npos);
+        QVERIFY(rig.dialogs.shown[2].find("\"1e1\" não é um número") != std::string::npos);
         QCOMPARE(rig.text("e0i"), std::string("3,5"));
         QVERIFY(!rig.window->form().history.canUndo());
     }

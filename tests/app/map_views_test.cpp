@@ -7,10 +7,12 @@
 #include "app/heat_grid.h"
 #include "app/map_view_actions.h"
 #include "app/map_view_window.h"
+#include "model/entry_rules.h"
 
 #include <QAction>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -79,9 +81,9 @@ void saveScreen(const char* name, const QRect& area) {
 // The window, the panel beside it and one differing cell's tool tip.
 void showForScreenshot(app::MainWindow& window, QWidget& panel) {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    panel.resize(520, 240);
+    panel.resize(panel.width(), 240);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    panel.move(screen.right() - 530, screen.bottom() - 250);
+    panel.move(screen.right() - panel.width() - 10, screen.bottom() - panel.height() - 10);
     panel.raise();
     QWidget* cell = window.control("e3i");
     const QPoint at(cell->width() / 2, cell->height() / 2);
@@ -137,6 +139,20 @@ private slots:
         app::fillSurface(proxy, mapview::readCells(rig.controls(), mapview::Map::Ignition));
         QCOMPARE(proxy.itemAt(8, 7)->position(), QVector3D(8, 30, 7200));
 
+        // Headed and scaled as the window shows the map: its column captions, and
+        // the scale's ends in the cells' own texts.
+        QCOMPARE(grid->lowText(), QString("6"));
+        QCOMPARE(grid->columnCaptions()[0], QString("1"));
+        rig.trigger(app::MapKind::Injection, "actionViewMap");
+        auto* injection = rig.window->findChild<app::MapViewWindow*>("mapViewInjection");
+        setMapColumnCaptions(rig.controls(), "TPS X RPM");
+        rig.controls().setText("e0i", "9,0");
+        QCoreApplication::processEvents();
+        QCOMPARE(injection->grid()->columnCaptions()[0], QString("0 %"));
+        QCOMPARE(injection->grid()->columnCaptions()[7], QString("100 %"));
+        QCOMPARE(injection->grid()->highText(), QString("9,0"));
+        QCOMPARE(injection->grid()->lowText(), QString("2,2"));
+
         // The injection map's view is its own window; the ignition one is reused.
         rig.trigger(app::MapKind::Injection, "actionViewMap");
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
@@ -152,6 +168,7 @@ private slots:
         Rig rig;
         rig.window->show();
         rig.controls().setColor("e20", colors::red);
+        setMapColumnCaptions(rig.controls(), "TPS X RPM"); // as after a read
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
         auto* view = rig.window->findChild<app::MapViewWindow*>("mapViewIgnition");
         QVERIFY(view->surface() != nullptr);
@@ -186,17 +203,25 @@ private slots:
         values[positionOf("e0")] = "20";
         values[positionOf("e3i")] = "6,5";
         values[positionOf("eLimiteRpm")] = "6500";
+        values[positionOf("eAtm1000")] = "5";
         rig.dialogs.file = rig.writeFile(values);
         rig.trigger(app::MapKind::Injection, "actionCompareFile");
         auto* panel = app::ComparisonPanel::of(*rig.window);
         QVERIFY(panel != nullptr);
-        QCOMPARE(panel->differences().size(), 3U);
+        QCOMPARE(panel->differences().size(), 4U);
         QVERIFY(panel->cellToolTip("e0").contains("No arquivo: 20"));
         QVERIFY(panel->cellToolTip("e0").contains("+10"));
         QVERIFY(panel->cellToolTip("e3i").contains("-0,3"));
         auto* others = panel->findChild<QTreeWidget*>("otherDifferences");
-        QCOMPARE(others->topLevelItemCount(), 1);
+        QCOMPARE(others->topLevelItemCount(), 2);
         QCOMPARE(others->topLevelItem(0)->text(0), QString("Limite de RPM"));
+        // At its first size no setting's caption is cut.
+        const QString pressure = others->topLevelItem(1)->text(0);
+        QCOMPARE(pressure, QString("Pressão Atmosférica 1000 mbar (% do Ti)"));
+        const int caption = others->fontMetrics().horizontalAdvance(pressure);
+        QVERIFY2(others->header()->sectionSize(0) > caption,
+                 qPrintable(QString::number(others->header()->sectionSize(0))));
+        QVERIFY(panel->width() >= others->header()->length());
         QCOMPARE(rig.controls().text("e0"), std::string("10")); // the window is not changed
         QVERIFY(page->grab().toImage() != before);              // frames drawn over it
         if (!qEnvironmentVariableIsEmpty("ORVEL_SCREENSHOT_DIR")) {

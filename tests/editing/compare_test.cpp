@@ -32,6 +32,8 @@ TEST(Compare, FindsWhatDiffersAndByHowMuch) {
         {0, "MAP X RPM", true, {}, "Combinação dos Mapas"},
         {2, "abc", true, {}, "Limite de RPM"}, // not a number: text only
         {197, "140", true, 10.0, "TPS fechado (calibração)"},
+        // Not a caption the window shows: it has no field there.
+        {3, "120", true, -8.0, "Valor sem campo na tela (posição 4 do arquivo)"},
     };
     for (const auto& c : cases) {
         auto other = defaults();

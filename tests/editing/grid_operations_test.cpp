@@ -109,6 +109,10 @@ TEST(GridOperations, AResultOutsideTheRangeRefusesTheWholeOperationNamingTheFirs
         {setValue(grid, {8, 7, 8, 7}, 51, kIgnitionRule), "7200 RPM, coluna 8"},
         {setValue(grid, {0, 0, 0, 0}, 25.05, kInjectionMsRule), "500 RPM, coluna 1"},
         {paste(grid, 0, {{1, 2}, {3, 1e300}}, kIgnitionRule), "900 RPM, coluna 2"},
+        // A given value is judged before it is rounded to what the cell shows.
+        {setValue(grid, {0, 0, 0, 0}, 25.04, kInjectionMsRule), "coluna 1 ficaria com 25,04 ms"},
+        {setValue(grid, {0, 1, 0, 1}, -0.04, kInjectionMsRule), "coluna 2 ficaria com -0,04 ms"},
+        {paste(grid, 2, {{-0.4}}, kIgnitionRule), "coluna 3 ficaria com -0,4 graus"},
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(c.outcome.refused()) << c.cell;
@@ -120,8 +124,8 @@ TEST(GridOperations, AResultOutsideTheRangeRefusesTheWholeOperationNamingTheFirs
               std::string::npos);
     EXPECT_NE(smooth(grid, {0, 0, 0, 7}, kInjectionMsRule).refusal.find("3 x 3"),
               std::string::npos);
-    EXPECT_TRUE(setValue(grid, {0, 0, 0, 0}, 25.04, kInjectionMsRule).cells.size() == 1)
-        << "judged on the tenth the cell shows";
+    EXPECT_EQ(addValue(grid, {0, 0, 0, 0}, 25.04, kInjectionMsRule).cells, texts({{0, "25,0"}}))
+        << "a result is judged on the tenth the cell shows";
 }
 
 TEST(GridOperations, ACellThatIsNotANumberRefusesWhatNeedsIt) {
@@ -143,6 +147,20 @@ TEST(GridOperations, CopiedTextPastesBackAsTheSameBlock) {
     const ParsedBlock block = parseBlock(text);
     ASSERT_TRUE(block.refusal.empty());
     EXPECT_EQ(block.rows, (Block{{14.5, 15.5}, {22.5, 23.5}}));
+}
+
+TEST(GridOperations, OnlyPlainDecimalsAreNumbersTheUserTyped) {
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {" 7 ", 7},  {"-0,04", -0.04}, {"12.25", 12.25}, {"+3", 3},  {"1e1", {}},     {"inf", {}},
+        {"nan", {}}, {"0x10", {}},     {"1,", {}},       {",5", {}}, {"1.234,5", {}}, {"1 2", {}},
+        {"-", {}},   {"", {}},         {"1,2,3", {}},    {"١", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseUserNumber(c.text), c.value) << c.text;
+    }
 }
 
 TEST(GridOperations, PastedTextIsReadOrRefusedWhole) {

@@ -110,6 +110,27 @@ TEST_F(UndoHistoryTest, AUnitRoundTripIsOneStepInMillisecondsAndUndoWaitsForIt) 
     EXPECT_EQ(injectionMap(), before);
 }
 
+TEST_F(UndoHistoryTest, InPercentOtherEditsAreStepsOfTheirOwnAndTheInjectionMapWaitsForMs) {
+    const std::string before = injectionMap();
+    ASSERT_TRUE(form.click("btnAlterarMapas"));
+    ASSERT_TRUE(form.click("btnPercentual"));
+    form.edit("Definir valor", [this] { setText("e0", "15"); });
+    form.edit("Somar", [this] { setText("e0i", "30,0"); });
+    type("eLimiteRpm", "9000");
+    ASSERT_EQ(steps(), 2);
+    EXPECT_EQ(undoText(), "Valor digitado");
+    ASSERT_TRUE(form.click("btnmS"));
+    ASSERT_EQ(steps(), 3);
+    EXPECT_EQ(undoText(), "Conversão do mapa de injeção");
+    form.undo();
+    EXPECT_EQ(injectionMap(), before);
+    EXPECT_EQ(text("eLimiteRpm"), "9000");
+    form.undo();
+    form.undo();
+    EXPECT_EQ(text("e0"), "10");
+    EXPECT_EQ(text("e0i"), "3,5");
+}
+
 TEST_F(UndoHistoryTest, AWholeDownloadIsOneStepTakenAtItsLastFrame) {
     activate();
     ASSERT_TRUE(form.click("btnLerDados"));
