@@ -3,6 +3,8 @@
 // with QT_QPA_PLATFORM=xcb), a frame drawn after the edit. Baselines in the
 // same run: reading the cells from the store, and a frame drawn with no edit.
 
+#include "app/map_surface.h"
+#include "app/map_surface_3d.h"
 #include "app/map_view_window.h"
 #include "model/form_definition.h"
 #include "window_bench_main.h"

@@ -2,21 +2,13 @@
 
 #include "app/control_widgets.h"
 #include "app/heat_grid.h"
+#include "app/map_surface.h"
 #include "model/entry_rules.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QVBoxLayout>
-#include <QtDataVisualization/Q3DCamera>
-#include <QtDataVisualization/Q3DScene>
-#include <QtDataVisualization/Q3DSurface>
-#include <QtDataVisualization/Q3DTheme>
-#include <QtDataVisualization/QSurface3DSeries>
-#include <QtDataVisualization/QSurfaceDataProxy>
-#include <QtDataVisualization/QValue3DAxis>
 
 #include <algorithm>
 
@@ -38,60 +30,6 @@ const std::array<std::string_view, 8>& columnLabels(mapview::Map map) {
 }
 
 } // namespace
-
-std::optional<QString> reasonWithout3d() {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-        return QStringLiteral("a plataforma gráfica \"%1\" não oferece OpenGL").arg(platform);
-    }
-    QOpenGLContext context;
-    if (!context.create()) {
-        return QStringLiteral("não foi possível criar um contexto OpenGL");
-    }
-    QOffscreenSurface surface;
-    surface.setFormat(context.format());
-    surface.create();
-    if (!context.makeCurrent(&surface)) {
-        return QStringLiteral("o contexto OpenGL não pôde ser ativado");
-    }
-    context.doneCurrent();
-    return std::nullopt;
-}
-
-void fillSurface(QSurfaceDataProxy& proxy, const mapview::Cells& cells) {
-    const auto range = mapview::rangeOf(cells);
-    const auto floor = static_cast<float>(range ? range->low : 0);
-    auto heightOf = [&](int r, int c) {
-        const auto& cell = cells[static_cast<std::size_t>(r * config::kMapColumns + c)];
-        return cell ? static_cast<float>(*cell) : floor;
-    };
-    // An edit changes a cell or a few: only those are handed over, so the graph
-    // updates them in place rather than rebuilding the whole surface.
-    if (proxy.rowCount() == config::kMapRows &&
-        proxy.array()->at(0)->size() == config::kMapColumns) {
-        for (int r = 0; r < config::kMapRows; ++r) {
-            for (int c = 0; c < config::kMapColumns; ++c) {
-                QSurfaceDataItem item = *proxy.itemAt(r, c);
-                if (item.y() != heightOf(r, c)) {
-                    item.setY(heightOf(r, c));
-                    proxy.setItem(r, c, item);
-                }
-            }
-        }
-        return;
-    }
-    auto* rows = new QSurfaceDataArray;
-    rows->reserve(config::kMapRows);
-    for (int r = 0; r < config::kMapRows; ++r) {
-        auto* row = new QSurfaceDataRow(config::kMapColumns);
-        const auto rpm = static_cast<float>(config::kRowRpm[static_cast<std::size_t>(r)]);
-        for (int c = 0; c < config::kMapColumns; ++c) {
-            (*row)[c].setPosition(QVector3D(static_cast<float>(c + 1), heightOf(r, c), rpm));
-        }
-        rows->append(row);
-    }
-    proxy.resetArray(rows);
-}
 
 QString MapViewWindow::objectNameFor(mapview::Map map) {
     return map == mapview::Map::Ignition ? QStringLiteral("mapViewIgnition")
@@ -124,7 +62,8 @@ MapViewWindow::MapViewWindow(ControlStore& store, const FormState& state, const 
         holder->setMaximumWidth(220);
         column->addStretch(1);
     } else {
-        build3d(holder);
+        note_->setText(QStringLiteral("Gire com o botão direito do mouse; a roda aproxima."));
+        surface_ = makeMapSurface(map_, *column);
     }
 
     pending_.setSingleShot(true);
@@ -134,6 +73,10 @@ MapViewWindow::MapViewWindow(ControlStore& store, const FormState& state, const 
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
     refresh();
     resize(surface_ != nullptr ? 1040 : 760, 480);
+}
+
+Q3DSurface* MapViewWindow::surface() const {
+    return surface_ != nullptr ? surface_->graph() : nullptr;
 }
 
 MapViewWindow::~MapViewWindow() {
@@ -146,56 +89,6 @@ QString MapViewWindow::title() const {
     }
     return activity_.percent() ? QStringLiteral("Mapa de injeção (% de abertura)")
                                : QStringLiteral("Mapa de injeção (Ti mS)");
-}
-
-void MapViewWindow::build3d(QWidget* holder) {
-    note_->setText(QStringLiteral("Gire com o botão direito do mouse; a roda aproxima."));
-    surface_ = new Q3DSurface;
-    auto* container = QWidget::createWindowContainer(surface_, holder);
-    container->setObjectName(QStringLiteral("surface3d"));
-    container->setMinimumSize(420, 360);
-    container->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    static_cast<QVBoxLayout*>(holder->layout())->addWidget(container, 1);
-
-    surface_->activeTheme()->setType(Q3DTheme::ThemeQt);
-    surface_->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    surface_->setSelectionMode(QAbstract3DGraph::SelectionItem);
-    surface_->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRightHigh);
-    surface_->scene()->activeCamera()->setZoomLevel(95);
-    // Columns and RPM span very different numbers; the map is shown square.
-    surface_->setHorizontalAspectRatio(1.0);
-    QFont font = surface_->activeTheme()->font();
-    font.setPointSize(34);
-    surface_->activeTheme()->setFont(font);
-    surface_->axisX()->setTitle(QStringLiteral("Coluna"));
-    surface_->axisX()->setRange(1, config::kMapColumns);
-    surface_->axisX()->setSegmentCount(config::kMapColumns - 1);
-    surface_->axisX()->setLabelFormat(QStringLiteral("%d"));
-    surface_->axisZ()->setTitle(QStringLiteral("RPM"));
-    // Rows lie 900 RPM apart from 900 on: a line every 900 RPM.
-    surface_->axisZ()->setRange(0, static_cast<float>(config::kRowRpm.back()));
-    surface_->axisZ()->setSegmentCount(8);
-    surface_->axisZ()->setLabelFormat(QStringLiteral("%d"));
-    surface_->axisY()->setLabelFormat(map_ == mapview::Map::Ignition ? QStringLiteral("%.0f")
-                                                                     : QStringLiteral("%.1f"));
-    QLocale locale(QLocale::Portuguese, QLocale::Brazil);
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    surface_->setLocale(locale);
-    for (auto* axis : {surface_->axisX(), surface_->axisY(), surface_->axisZ()}) {
-        axis->setTitleVisible(true);
-    }
-
-    series_ = new QSurface3DSeries;
-    series_->setDrawMode(QSurface3DSeries::DrawSurfaceAndWireframe);
-    series_->setFlatShadingEnabled(true);
-    QLinearGradient gradient;
-    for (const auto& stop : mapview::scaleStops()) {
-        gradient.setColorAt(stop.at, toQColor(stop.color));
-    }
-    series_->setBaseGradient(gradient);
-    series_->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
-    series_->setItemLabelFormat(QStringLiteral("@zLabel RPM, coluna @xLabel: @yLabel"));
-    surface_->addSeries(series_);
 }
 
 void MapViewWindow::storeChanged(const std::string& name, Prop prop) {
@@ -238,20 +131,10 @@ void MapViewWindow::refresh() {
         captions[c] = QString::fromStdString(store_.caption(columnLabels(map_)[c])).trimmed();
     }
     grid_->setColumnCaptions(captions);
-    if (series_ == nullptr) {
+    if (surface_ == nullptr) {
         return;
     }
-    fillSurface(*series_->dataProxy(), values);
-    // The colour scale spans the axis: the axis spans the map so both views agree.
-    if (const auto range = mapview::rangeOf(values)) {
-        const double pad = range->high > range->low ? 0.0 : 1.0;
-        surface_->axisY()->setRange(static_cast<float>(range->low - pad),
-                                    static_cast<float>(range->high + pad));
-    }
-    const auto inUse = cellInUse();
-    series_->setSelectedPoint(
-        inUse ? QPoint(*inUse / config::kMapColumns, *inUse % config::kMapColumns)
-              : QSurface3DSeries::invalidSelectionPosition());
+    surface_->show(values, cellInUse());
 }
 
 } // namespace orvel::app

@@ -9,24 +9,16 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class Q3DSurface;
 class QLabel;
-class QSurface3DSeries;
-class QSurfaceDataProxy;
 
 namespace orvel::app {
 
 class HeatGrid;
-
-// Why the 3D view cannot be shown here, in the user's words; none when it can.
-[[nodiscard]] std::optional<QString> reasonWithout3d();
-
-// Puts a map's cells into a surface's data: rows are the RPM rows, columns the
-// map's columns. A cell without a value lies at the map's lowest value. Only
-// cells that changed are set again.
-void fillSurface(QSurfaceDataProxy& proxy, const mapview::Cells& cells);
+class MapSurface;
 
 // "Visualizar mapa": one map as a colour grid and a 3D surface turned with the
 // mouse. Both follow the store as it changes and mark the cell the scanner or a
@@ -43,7 +35,8 @@ public:
     [[nodiscard]] static QString objectNameFor(mapview::Map map);
 
     [[nodiscard]] HeatGrid* grid() const { return grid_; }
-    [[nodiscard]] Q3DSurface* surface() const { return surface_; }
+    // The 3D view; null where it cannot be shown.
+    [[nodiscard]] Q3DSurface* surface() const;
     // Brings both views up to the store now (changes are otherwise gathered
     // until the event loop runs).
     void refresh();
@@ -52,7 +45,6 @@ private:
     void storeChanged(const std::string& name, Prop prop);
     [[nodiscard]] std::optional<int> cellInUse() const;
     [[nodiscard]] QString title() const;
-    void build3d(QWidget* holder);
 
     ControlStore& store_;
     const FormState& state_;
@@ -62,8 +54,7 @@ private:
     QTimer pending_;
     HeatGrid* grid_ = nullptr;
     QLabel* note_ = nullptr;
-    Q3DSurface* surface_ = nullptr;
-    QSurface3DSeries* series_ = nullptr;
+    std::unique_ptr<MapSurface> surface_;
 };
 
 } // namespace orvel::app

@@ -1,10 +1,11 @@
 // The map views and the comparison with a file, opened from the cells' context
 // menu entries: they follow the store and leave the pages as they are.
 
-#include "window_fixture.h"
+#include "map_view_rig.h"
 
 #include "app/comparison_panel.h"
 #include "app/heat_grid.h"
+#include "app/map_surface.h"
 #include "app/map_view_actions.h"
 #include "app/map_view_window.h"
 #include "model/entry_rules.h"
@@ -22,61 +23,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <QtDataVisualization/Q3DSurface>
-#include <QtDataVisualization/QSurfaceDataProxy>
 
 namespace orvel::test {
 
 namespace {
-
-class FileDialogs : public RecordingDialogs {
-public:
-    std::optional<std::string> openFileName(const FileDialogOptions&) override { return file; }
-    std::optional<std::string> file;
-};
-
-struct Rig {
-    Rig() { window = std::make_unique<app::MainWindow>(link, link, clock, dialogs); }
-    ControlStore& controls() const { return window->form().controls; }
-
-    void trigger(app::MapKind map, const char* action) {
-        QMenu menu;
-        app::addViewEntries(menu, *window, map);
-        auto* entry = menu.findChild<QAction*>(QString::fromLatin1(action));
-        QVERIFY(entry != nullptr);
-        QVERIFY(entry->isEnabled());
-        entry->trigger();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-    std::string writeFile(const mapfile::Values& values) {
-        const auto path = dir.filePath(QStringLiteral("outro.txt"));
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(QByteArray::fromStdString(mapfile::encodeLine(values)));
-        return path.toStdString();
-    }
-    mapfile::Values current() const { return mapfile::collect(controls(), 130, 230); }
-
-    WindowLink link;
-    ManualClock clock;
-    FileDialogs dialogs;
-    std::unique_ptr<app::MainWindow> window;
-    QTemporaryDir dir;
-};
-
-// With ORVEL_SCREENSHOT_DIR set, the screen as the user sees it (the 3D view is
-// drawn by OpenGL, so the screen, not the widget, holds it).
-void saveScreen(const char* name, const QRect& area) {
-    const QByteArray folder = qgetenv("ORVEL_SCREENSHOT_DIR");
-    if (folder.isEmpty()) {
-        return;
-    }
-    QTest::qWait(200);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(),
-                                                                      area.width(), area.height());
-    QVERIFY(shot.save(QDir(QString::fromLocal8Bit(folder)).filePath(QLatin1String(name)), "PNG"));
-}
 
 // The window, the panel beside it and one differing cell's tool tip.
 void showForScreenshot(app::MainWindow& window, QWidget& panel) {
@@ -130,15 +80,6 @@ private slots:
         view->refresh();
         QCOMPARE(grid->cellColor(1), QColor(170, 170, 170));
 
-        // The surface takes the map's heights; an edit moves only its cell.
-        QSurfaceDataProxy proxy;
-        app::fillSurface(proxy, mapview::readCells(rig.controls(), mapview::Map::Ignition));
-        QCOMPARE(proxy.itemAt(0, 1)->y(), 6.0f); // a cell being typed lies at the lowest value
-        QCOMPARE(proxy.itemAt(8, 7)->position(), QVector3D(8, 27, 7200));
-        rig.controls().setText("e71", "30");
-        app::fillSurface(proxy, mapview::readCells(rig.controls(), mapview::Map::Ignition));
-        QCOMPARE(proxy.itemAt(8, 7)->position(), QVector3D(8, 30, 7200));
-
         // Headed and scaled as the window shows the map: its column captions, and
         // the scale's ends in the cells' own texts.
         QCOMPARE(grid->lowText(), QString("6"));
@@ -157,36 +98,6 @@ private slots:
         rig.trigger(app::MapKind::Injection, "actionViewMap");
         rig.trigger(app::MapKind::Ignition, "actionViewMap");
         QCOMPARE(rig.window->findChildren<app::MapViewWindow*>().size(), 2);
-    }
-
-    // Run under xvfb-run with QT_QPA_PLATFORM=xcb: the surface draws the map in
-    // the grid's colours and marks the cell in use.
-    void surfaceDrawsTheMapWhereOpenGlIs() {
-        if (app::reasonWithout3d()) {
-            QSKIP("no OpenGL on this platform");
-        }
-        Rig rig;
-        rig.window->show();
-        rig.controls().setColor("e20", colors::red);
-        setMapColumnCaptions(rig.controls(), "TPS X RPM"); // as after a read
-        rig.trigger(app::MapKind::Ignition, "actionViewMap");
-        auto* view = rig.window->findChild<app::MapViewWindow*>("mapViewIgnition");
-        QVERIFY(view->surface() != nullptr);
-        QVERIFY(QTest::qWaitForWindowExposed(view));
-        QTest::qWait(300);
-        const QImage image = view->surface()->renderToImage(0, QSize(400, 300));
-        int red = 0;
-        int blue = 0;
-        for (int y = 0; y < image.height(); y += 2) {
-            for (int x = 0; x < image.width(); x += 2) {
-                const QColor c = image.pixelColor(x, y);
-                // Lit and shaded: reddish and bluish rather than pure.
-                red += c.red() > 120 && c.red() > 2 * c.green() && c.red() > 2 * c.blue() ? 1 : 0;
-                blue += c.blue() > 120 && c.blue() > 2 * c.red() ? 1 : 0;
-            }
-        }
-        QVERIFY2(red > 50 && blue > 50, qPrintable(QString("red %1 blue %2").arg(red).arg(blue)));
-        saveScreen("mapa_3d.png", view->frameGeometry());
     }
 
     void comparisonFramesCellsListsOthersAndEnds() {
