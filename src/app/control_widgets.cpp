@@ -38,7 +38,11 @@ QStringList qsList(const std::vector<std::string>& items) {
 void showEditText(QLineEdit* edit, const ControlState& state) {
     const QString text = qs(state.text);
     const int limit = state.maxLength > 0 ? state.maxLength : kUnlimited;
-    edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    // Setting the limit lays the text out again, even an equal limit.
+    if (const int wanted = std::max(limit, static_cast<int>(text.size()));
+        edit->maxLength() != wanted) {
+        edit->setMaxLength(wanted);
+    }
     if (edit->text() != text) {
         edit->setText(text);
         edit->setCursorPosition(0);

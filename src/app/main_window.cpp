@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/cell_panel_style.h"
 #include "app/control_widgets.h"
 #include "app/drop_down_combo_box.h"
 #include "app/guarded_list.h"
@@ -83,6 +84,12 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
     frame->addWidget(scroll_);
     buildWidgets();
     setUpWindow();
+    cellStyle_ = std::make_unique<CellPanelStyle>();
+    for (int n = 0; n < config::kMapCells; ++n) {
+        for (const auto& key : {config::ignitionKey(n), config::injectionKey(n)}) {
+            control(qs(key))->setStyle(cellStyle_.get());
+        }
+    }
     addRecordingsPage();
     editing_ = std::make_unique<MapEditing>(*this);
     form_->controls.setObserver(

@@ -17,6 +17,7 @@ class QTabWidget;
 namespace orvel::app {
 
 class RecordingsPage;
+class CellPanelStyle;
 class MapEditing;
 
 // The Qt window: builds a real widget for every control of the store, with the
@@ -75,6 +76,8 @@ private:
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
     std::unique_ptr<MapEditing> editing_;
+    // The map cells' style; it outlives the widgets, which go in the destructor.
+    std::unique_ptr<CellPanelStyle> cellStyle_;
     // Store changes and focus requests move the focus too; those moves are not
     // the user leaving a field.
     int programmaticChanges_ = 0;
