@@ -71,7 +71,7 @@ analysis::Input simulatedDrive(ControlStore& store) {
     input.name = "2026-12-08_10-00-00.csv";
     input.map = analysis::contextFromStore(store);
     sim::EngineModel engine;
-    sim::FuelLoop loop(config, sim::exampleFuelFactors());
+    sim::FuelLoop loop(config, sim::exampleFuelError());
     for (int i = 0; i < 3000; ++i) {
         const auto e = engine.at(std::chrono::milliseconds(i * 200), config);
         const auto r = loop.step(e, config, 0.2);
