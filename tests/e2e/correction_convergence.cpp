@@ -62,8 +62,7 @@ private slots:
 
         // The filters' times are the engine's: the recording runs kTimeScale times faster.
         analysis::Options options;
-        options.settleSeconds = 2.0 / kTimeScale;
-        options.maxTpsVoltsPerSecond = 0.5 * kTimeScale;
+        options.timeScale = kTimeScale;
 
         std::set<int> everCovered;
         const std::array<double, 2> limits{3.0, 1.5};
