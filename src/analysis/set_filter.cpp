@@ -16,6 +16,10 @@ namespace col = recording::col;
 // throttle sensor's last bit); more than that is the engine going somewhere.
 constexpr int kSteadySteps = 1;
 constexpr double kTimeSlack = 1e-6; // sets' times are sums of tenths
+// A set also needs the engine still there a moment later: the first set of a
+// departure is still within a step of the dwell, but its trims describe the
+// point it leaves. Over a long drive such sets, one per pass, would add up.
+constexpr double kLookAheadSeconds = 0.6;
 
 } // namespace
 
@@ -33,20 +37,30 @@ bool SetFilter::probeInactive(int loadPosition) const {
            (own_.probe == ProbeMode::OffAtIdle && loadPosition == 0);
 }
 
-bool SetFilter::settled(double t) const {
+bool SetFilter::settled(std::size_t row, double t) const {
     if (recent_.empty() || recent_.front().t > t - options_.settleSeconds + kTimeSlack) {
         return false; // not running long enough since the last break
     }
-    const auto [rpmLow, rpmHigh] =
-        std::minmax_element(recent_.begin(), recent_.end(), [](const Point& a, const Point& b) {
-            return a.rpmPosition < b.rpmPosition;
-        });
-    const auto [loadLow, loadHigh] =
-        std::minmax_element(recent_.begin(), recent_.end(), [](const Point& a, const Point& b) {
-            return a.loadPosition < b.loadPosition;
-        });
-    return rpmHigh->rpmPosition - rpmLow->rpmPosition <= kSteadySteps &&
-           loadHigh->loadPosition - loadLow->loadPosition <= kSteadySteps;
+    int rpmLow = recent_.front().rpmPosition;
+    int rpmHigh = rpmLow;
+    int loadLow = recent_.front().loadPosition;
+    int loadHigh = loadLow;
+    const auto take = [&](int rpmPosition, int loadPosition) {
+        rpmLow = std::min(rpmLow, rpmPosition);
+        rpmHigh = std::max(rpmHigh, rpmPosition);
+        loadLow = std::min(loadLow, loadPosition);
+        loadHigh = std::max(loadHigh, loadPosition);
+    };
+    for (const Point& p : recent_) {
+        take(p.rpmPosition, p.loadPosition);
+    }
+    for (std::size_t next = row + 1;
+         next < r_.rows() && r_.time(next) * scale_ <= t + kLookAheadSeconds + kTimeSlack; ++next) {
+        if (r_.known(col::rpmPosition, next) && r_.known(col::loadPosition, next)) {
+            take(r_.fixedValue(col::rpmPosition, next), r_.fixedValue(col::loadPosition, next));
+        }
+    }
+    return rpmHigh - rpmLow <= kSteadySteps && loadHigh - loadLow <= kSteadySteps;
 }
 
 SetFilter::Verdict SetFilter::check(std::size_t row, int rpmPosition, int loadPosition) {
@@ -94,7 +108,7 @@ SetFilter::Verdict SetFilter::check(std::size_t row, int rpmPosition, int loadPo
     // Trims lag the engine: while it climbs through a cell they still carry the
     // mixture of where it was, so a set counts only once the positions (not just
     // the whole-number cell) have held still for the settling time.
-    if (!settled(t)) {
+    if (!settled(row, t)) {
         return {Filter::Settling, 0};
     }
     // A trim at its limit is as far as the loop could go, not the engine's error.

@@ -28,7 +28,7 @@ private:
     };
     [[nodiscard]] int ignitionPeriod(std::size_t row) const;
     [[nodiscard]] bool probeInactive(int loadPosition) const;
-    [[nodiscard]] bool settled(double t) const;
+    [[nodiscard]] bool settled(std::size_t row, double t) const;
 
     const recording::Recording& r_;
     const MapContext& own_;

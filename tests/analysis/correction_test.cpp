@@ -109,9 +109,10 @@ TEST(Analysis, EachRuleCountsTheSetsItLeavesOut) {
         {"cold", {.temperature = 29}, Filter::Cold, 1, 100},
         // The throttle jumps and comes back: both sets move too fast.
         {"throttle", {.tps = 2.2}, Filter::ThrottleMoving, 2, 109},
-        // One set elsewhere: it and the first two seconds back in 27 settle.
-        {"cell change", {.loadPosition = 24}, Filter::Settling, 21, 100},
-        {"off map", {.rpmPosition = -2}, Filter::Settling, 21, 100},
+        // One set elsewhere: the three before it (it is coming), it, and the
+        // first two seconds back in 27 settle.
+        {"cell change", {.loadPosition = 24}, Filter::Settling, 24, 97},
+        {"off map", {.rpmPosition = -2}, Filter::Settling, 24, 97},
     };
     for (const auto& c : cases) {
         Analysis a;
@@ -233,12 +234,13 @@ TEST(Analysis, ASetCountsOnlyOnceThePositionsHeldStill) {
         // A climb inside cell 27, a step every 0,8 s: never still, though the
         // whole-number cell never changes.
         {"slow climb", {{4, 18, 23, 18, 18}}, {{Filter::Settling, 20}}, 0},
-        // Still, then two steps on inside the cell: two seconds' settling again;
-        // at 20 a third of a set goes to the row below.
+        // Still, then two steps on inside the cell: the last 0,6 s before the
+        // move and two seconds after it settle; at 20 a third of a set goes to
+        // the row below.
         {"step inside",
          {{6, 18, 18, 18, 18}, {6, 20, 20, 18, 18}},
-         {{Filter::Settling, 20}},
-         4 + 4 * 2 / 3.0},
+         {{Filter::Settling, 23}},
+         3.4 + 4 * 2 / 3.0},
         // A pass through 27 on the way to 36: its seconds stay with 36.
         {"pass", {{4, 12, 24, 12, 24}, {10, 24, 24, 24, 24}}, {}, 0},
     };
