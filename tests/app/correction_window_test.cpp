@@ -165,6 +165,39 @@ private slots:
         }
     }
 
+    // The window follows the map: an undo brings back the values it shows and
+    // the proposal against them; with no cell covered it still opens and counts.
+    void theWindowFollowsTheMapAndShowsWhyNothingIsCovered() {
+        WindowRig rig;
+        rig.window->form().edit("Mapa de teste", [&] { rig.controls().setText("e27i", "5,0"); });
+        app::CorrectionWindow view(*rig.window, {cruise(rig.controls())});
+        QVERIFY(view.analyse().isEmpty());
+        QVERIFY(view.apply());
+        QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,5"));
+        rig.window->form().undo();
+        QTest::qWait(0); // the refresh runs once after the edit's changes
+        QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,0"));
+        QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,5\n+10,0 %"));
+        QVERIFY(!view.proposal()->mapsDiffer);
+        // Excluded, a cell shows the value it keeps.
+        view.toggleCell(27);
+        QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,0\nexcluída"));
+
+        // Forty seconds of steady running needed: none has it, the counters stay.
+        analysis::Options options;
+        options.minSeconds = 40;
+        view.setOptions(options);
+        QVERIFY(view.proposal());
+        QCOMPARE(view.proposal()->coveredCells, 0);
+        QVERIFY2(view.status().contains(QStringLiteral("mínimo 40,0 s; a melhor tem 28,0 s")),
+                 qPrintable(view.status()));
+        QVERIFY(view.filterText().contains("aproveitadas: 277"));
+        QVERIFY(!view.apply());
+        QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
+        app::openCorrectionWindow(rig.window.get(), *rig.window, {});
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t(1)); // only "select recordings"
+    }
+
     void badInputGivesAMessageAndNoWindow() {
         WindowRig rig;
         QTemporaryDir dir;
