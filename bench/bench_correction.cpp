@@ -34,7 +34,7 @@ struct TenHours {
         sim::ModuleConfig config = sim::defaultConfig();
         config.cylinders = 4;
         sim::EngineModel engine;
-        sim::FuelLoop loop(config, sim::exampleFuelFactors());
+        sim::FuelLoop loop(config, sim::exampleFuelError());
         recording.reserve(kRows);
         for (std::size_t row = 0; row < kRows; ++row) {
             const auto t = std::chrono::milliseconds(row * 200);

@@ -117,6 +117,7 @@ EngineState EngineModel::at(std::chrono::microseconds sinceStart, const ModuleCo
     } else {
         e.tpsCount = clampInt(kClosedCount + throttle * (kOpenCount - kClosedCount), 0, 1023);
     }
+    e.throttle = std::clamp(throttle, 0.0, 1.0);
     e.loadPosition = clampInt(throttle * 42, 0, 42);
 
     if (running_) {

@@ -14,6 +14,7 @@ struct EngineState {
     double coolantC = 0;
     int rpm = 0;          // 0 = stopped
     int tpsCount = 0;     // converter count, 0..1023
+    double throttle = 0;  // opening 0..1, what the engine breathes by
     int loadPosition = 0; // 0..42, six steps per load column
     int rpmPosition = 0;  // 0..48, six steps per RPM row
     int lambdaMv = 0;

@@ -1,12 +1,8 @@
 #include "fuel_loop.h"
 
-#include "analysis/cell_weights.h"
-#include "model/number_text.h"
-
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
-#include <string>
+#include <utility>
 
 namespace orvel::sim {
 
@@ -29,19 +25,22 @@ constexpr int kFullLoadPosition = 36;
 constexpr int kProbeOff = 10;
 constexpr int kProbeOffAtIdle = 15;
 
-double interpolated(const std::array<double, 72>& cells, const EngineState& e) {
-    const analysis::Spread spread = analysis::spreadOf(e.rpmPosition, e.loadPosition);
-    if (spread.count == 0) {
-        const int row = std::clamp(e.rpmPosition / 6, 0, 8);
-        const int column = std::clamp(e.loadPosition / 6, 0, 7);
-        return cells[static_cast<std::size_t>(row * 8 + column)];
-    }
-    double sum = 0;
-    for (int i = 0; i < spread.count; ++i) {
-        const auto& c = spread.cells[static_cast<std::size_t>(i)];
-        sum += c.weight * cells[static_cast<std::size_t>(c.cell)];
-    }
-    return sum;
+// The module reads its map between cells the way its own firmware does:
+// bilinear in the whole steps of the RPM and load positions, six to a cell.
+double mapReading(const ModuleConfig& config, const EngineState& e) {
+    const auto atCell = [&](int row, int column) {
+        return config.injection[static_cast<std::size_t>(std::clamp(row, 0, 8) * 8 +
+                                                         std::clamp(column, 0, 7))] /
+               10.0;
+    };
+    const int rpmPosition = std::clamp(e.rpmPosition, 0, 48);
+    const int loadPosition = std::clamp(e.loadPosition, 0, 42);
+    const int row = rpmPosition / 6;
+    const int column = loadPosition / 6;
+    const double down = rpmPosition % 6 / 6.0;
+    const double right = loadPosition % 6 / 6.0;
+    return (1 - down) * ((1 - right) * atCell(row, column) + right * atCell(row, column + 1)) +
+           down * ((1 - right) * atCell(row + 1, column) + right * atCell(row + 1, column + 1));
 }
 
 double targetMv(const ModuleConfig& config, LambdaRegion region) {
@@ -75,64 +74,6 @@ double probeSlope(double target) {
 
 } // namespace
 
-FuelFactors noFuelError() {
-    FuelFactors f;
-    f.fill(1.0);
-    return f;
-}
-
-FuelFactors exampleFuelFactors() {
-    FuelFactors f = noFuelError();
-    for (int cell : {8, 9, 17, 18, 19, 26, 27}) { // idle and light load: lean, needs more
-        f[static_cast<std::size_t>(cell)] = 1.10;
-    }
-    for (int cell : {35, 36, 37, 44, 45, 46, 47}) { // mid RPM, higher load: rich
-        f[static_cast<std::size_t>(cell)] = 0.92;
-    }
-    return f;
-}
-
-FuelFactors parseFuelFactors(std::string_view text) {
-    FuelFactors f{};
-    std::size_t count = 0;
-    std::size_t at = 0;
-    const auto separator = [](char c) {
-        return c == ';' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    };
-    while (at < text.size()) {
-        while (at < text.size() && separator(text[at])) {
-            ++at;
-        }
-        std::size_t end = at;
-        while (end < text.size() && !separator(text[end])) {
-            ++end;
-        }
-        if (end == at) {
-            break;
-        }
-        const std::string field(text.substr(at, end - at));
-        double value = 0;
-        try {
-            value = numtext::parseDecimal(field);
-        } catch (const std::exception&) {
-            throw std::invalid_argument("fuel error: '" + field + "' is not a number");
-        }
-        if (value < 0.5 || value > 2) {
-            throw std::invalid_argument("fuel error: factor '" + field + "' is outside 0,5 to 2");
-        }
-        if (count == f.size()) {
-            throw std::invalid_argument("fuel error: more than 72 factors");
-        }
-        f[count++] = value;
-        at = end;
-    }
-    if (count != f.size()) {
-        throw std::invalid_argument("fuel error: 72 factors needed, found " +
-                                    std::to_string(count));
-    }
-    return f;
-}
-
 LambdaRegion regionOf(const EngineState& engine) {
     if (engine.loadPosition == 0) {
         return LambdaRegion::Idle;
@@ -140,11 +81,8 @@ LambdaRegion regionOf(const EngineState& engine) {
     return engine.loadPosition >= kFullLoadPosition ? LambdaRegion::Full : LambdaRegion::Part;
 }
 
-FuelLoop::FuelLoop(const ModuleConfig& initial, const FuelFactors& factors) {
-    for (std::size_t n = 0; n < needMs_.size(); ++n) {
-        needMs_[n] = initial.injection[n] / 10.0 * factors[n];
-    }
-}
+FuelLoop::FuelLoop(const ModuleConfig& initial, FuelError error)
+    : need_(initial, std::move(error)) {}
 
 LoopReading FuelLoop::step(const EngineState& e, const ModuleConfig& config, double seconds) {
     const LambdaRegion region = regionOf(e);
@@ -170,18 +108,14 @@ LoopReading FuelLoop::step(const EngineState& e, const ModuleConfig& config, dou
         return reading;
     }
 
-    std::array<double, 72> mapMs{};
-    for (std::size_t n = 0; n < mapMs.size(); ++n) {
-        mapMs[n] = config.injection[n] / 10.0;
-    }
     const bool closedLoop = e.coolantC >= config.probeTemperature &&
                             config.probeMode != kProbeOff &&
                             !(config.probeMode == kProbeOffAtIdle && region == LambdaRegion::Idle);
     if (!closedLoop) {
         shortTrim_ = 0;
     }
-    const double delivered = interpolated(mapMs, e) * (1 + (shortTrim_ + longTrim) / 100);
-    const double need = interpolated(needMs_, e);
+    const double delivered = mapReading(config, e) * (1 + (shortTrim_ + longTrim) / 100);
+    const double need = need_.ms(e.rpm, e.throttle);
     const double error = need > 0 ? (delivered / need - 1) * 100 : 0;
     const double target = targetMv(config, region);
     const double measured = std::clamp(probeMv(target, error + jitter) + electrical, 0.0, 990.0);

@@ -234,11 +234,13 @@ int main(int argc, char** argv) {
 
         EngineModel engine(options.coolantStartC);
         engine.setRunning(options.engineRunning);
-        FuelFactors fuel = noFuelError();
+        FuelError fuel = noFuelError();
         if (options.fuelError == "exemplo") {
-            fuel = exampleFuelFactors();
+            fuel = exampleFuelError();
+        } else if (options.fuelError == "onda") {
+            fuel = waveFuelError();
         } else if (options.fuelError) {
-            fuel = parseFuelFactors(readFile(*options.fuelError));
+            fuel.factors = parseFuelFactors(readFile(*options.fuelError));
         }
         SimulatedModule module(config, options.behaviour, engine, fuel);
         module.setChunks(options.chunks);

@@ -106,7 +106,8 @@ Options:
   --engine-off        the engine is stopped (period 0, pump off)
   --fuel-error FILE   the engine needs more or less fuel than the map gives: 72
                       factors, one per injection cell, as in a map file ("1,1;
-                      0,92;1;..."); "exemplo" for a built-in pattern. The module's
+                      0,92;1;..."); "exemplo" for a built-in pattern, "onda" for a
+                      smooth wave that varies inside cells. The module's
                       lambda loop then trims towards its targets (see sim/README.md)
   --time-scale N      run the engine N times faster (1..10): each poll brings N
                       times as many sets (50 a second at 10, what the line carries)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <sstream>
+#include <utility>
 
 namespace orvel::sim {
 
@@ -54,8 +55,8 @@ std::string trimmedLine(std::string_view line) {
 } // namespace
 
 SimulatedModule::SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine,
-                                 const FuelFactors& fuelFactors)
-    : config_(config), behaviour_(behaviour), engine_(engine), fuel_(config, fuelFactors) {
+                                 FuelError fuelError)
+    : config_(config), behaviour_(behaviour), engine_(engine), fuel_(config, std::move(fuelError)) {
     behaviour_.timeScale = std::max(behaviour_.timeScale, 1);
 }
 

@@ -46,7 +46,7 @@ public:
     static constexpr Time kSetInterval{200'000};
 
     SimulatedModule(ModuleConfig config, Behaviour behaviour, EngineModel engine = EngineModel(),
-                    const FuelFactors& fuelFactors = noFuelError());
+                    FuelError fuelError = noFuelError());
 
     // Bytes from the program, in order; answers are queued for takeOutput().
     void receive(std::span<const std::uint8_t> bytes, Time now);

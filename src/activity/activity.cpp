@@ -43,6 +43,23 @@ bool Activity::mayClosePort() const {
            !held(kCloseButton);
 }
 
+std::uint8_t Activity::mapWriteBlockers() const {
+    std::uint8_t b = 0;
+    const auto add = [&b](bool runs, MapWriter bit) {
+        if (runs) {
+            b = static_cast<std::uint8_t>(b | bit);
+        }
+    };
+    add(percent_, kPercentMap);
+    add(scanning(), kScannerRuns);
+    add(reading(), kReadRuns);
+    add(uploading(), kUploadRuns);
+    add(tps_ != Tps::None, kTpsRuns);
+    add(replay_, kReplayRuns);
+    add(alteration_, kAlterationRuns);
+    return b;
+}
+
 bool Activity::acceptsConfiguration() const {
     return reading() || (!uploading() && !scanning() && tps_ == Tps::None && !replay_);
 }

@@ -70,6 +70,21 @@ public:
     // find them rewritten by an answer nobody waits for.
     [[nodiscard]] bool acceptsConfiguration() const;
 
+    // What runs now that makes the map not the user's to rewrite in one go (a
+    // correction from the recordings): the map shown in percent, the scanner
+    // (its owed stop command does not touch the map), a read, an upload, the TPS procedure, a
+    // replay, the alteration mode. Bits of MapWriter, none when the map may be written.
+    enum MapWriter : std::uint8_t {
+        kPercentMap = 1,
+        kScannerRuns = 2,
+        kReadRuns = 4,
+        kUploadRuns = 8,
+        kTpsRuns = 16,
+        kReplayRuns = 32,
+        kAlterationRuns = 64,
+    };
+    [[nodiscard]] std::uint8_t mapWriteBlockers() const;
+
     void portOpened();
     void portClosed();
 

@@ -26,28 +26,52 @@ public:
     using OrvelError::OrvelError;
 };
 
+// Times are the engine's: a recording made against the simulator's
+// `--time-scale N` runs N engine seconds per recorded second (timeScale N).
 struct Options {
     double maxCorrectionPercent = 15; // per pass, either way
-    double minSamples = 20;           // weighted sets a cell needs for a proposal
+    // Seconds of steady running, shared between cells as the sets are, that a cell
+    // needs for a proposal: a cell the engine only passes through gains none however
+    // long the drive, while each minute of cruising adds a minute.
+    double minSeconds = 4;
     double maxTpsVoltsPerSecond = 0.5;
-    double settleSeconds = 2; // after the engine moves to another cell
+    // How long the RPM and load positions must have stayed within one step of each
+    // other before a set describes that point of the map.
+    double settleSeconds = 2;
+    double timeScale = 1;
 };
+
+// The trims' range in the module: a trim there has run out of authority, so the
+// set says the error is at least that much, not what it is.
+inline constexpr double kTrimLimitPercent = 25;
+// A gap between sets longer than this (engine seconds) breaks a steady stretch.
+inline constexpr double kLongestSetGapSeconds = 1;
 
 // Why a set is left out; each has its own counter. A set is counted under the
 // first rule it breaks, in this order.
-enum class Filter { EngineStopped, InjectionCut, Cold, ThrottleMoving, Settling, OffMap };
-inline constexpr std::size_t kFilterCount = 6;
+enum class Filter {
+    EngineStopped,
+    InjectionCut,
+    Cold,
+    ProbeOff,
+    ThrottleMoving,
+    Settling,
+    TrimAtLimit,
+    OffMap
+};
+inline constexpr std::size_t kFilterCount = 8;
 [[nodiscard]] std::string_view filterName(Filter filter);
 
 struct FilterCounts {
     std::array<std::size_t, kFilterCount> excluded{};
     std::size_t used = 0;
     std::size_t total = 0;
+    double steadySeconds = 0; // engine seconds of the sets used
     [[nodiscard]] std::size_t of(Filter f) const { return excluded[static_cast<std::size_t>(f)]; }
 };
 
 struct CellResult {
-    double samples = 0; // weighted count of sets
+    double seconds = 0; // weighted seconds of steady running
     double meanShort = 0;
     double meanLong = 0;
     double meanLambdaMv = 0;
@@ -66,7 +90,11 @@ struct Proposal {
     FilterCounts counts;
     bool mapsDiffer = false; // some recording ran with another injection map
     int coveredCells = 0;
+    double minSeconds = 0;
 };
+
+// Why a proposal covers no cell, with the numbers that say how close it came.
+[[nodiscard]] std::string noCoverageText(const Proposal& proposal);
 
 // A cell's value after a correction: rounded to the tenth the map shows (halves
 // away from zero) and kept within what an injection cell accepts.
@@ -86,14 +114,14 @@ public:
 
     // The proposed map for `window`. Each covered cell is corrected against the
     // maps its sets ran with (their weighted mean, so the window's own value when
-    // every recording ran with it). Throws AnalysisError when no cell is covered.
+    // every recording ran with it). No cell may be covered (coveredCells 0).
     [[nodiscard]] Proposal propose(const MapContext& window) const;
 
     [[nodiscard]] const FilterCounts& counts() const { return counts_; }
 
 private:
     struct Sums {
-        double weight = 0;
+        double seconds = 0;
         double shortTrim = 0;
         double longTrim = 0;
         double lambdaMv = 0;

@@ -30,6 +30,11 @@ MapContext contextFromTexts(const std::function<std::string(std::string_view)>& 
     }
     context.probeTemperatureC = numtext::parseDecimal(textOf("eSondaTemp"));
     context.cylinders = numtext::parseInteger(textOf("cbCilindros"));
+    // The module's codes: 10 off, 15 off at idle; anything else trims everywhere.
+    const auto probe = config::codeOf("cbSondaAtiva", textOf("cbSondaAtiva"));
+    context.probe = probe == 10   ? ProbeMode::Off
+                    : probe == 15 ? ProbeMode::OffAtIdle
+                                  : ProbeMode::Active;
     return context;
 }
 

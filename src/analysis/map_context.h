@@ -15,11 +15,15 @@ namespace orvel::analysis {
 inline constexpr double kInjectionMinimumMs = 0;
 inline constexpr double kInjectionMaximumMs = 25; // the map tools' ceiling in milliseconds
 
+// "cbSondaAtiva": where the module trims by the probe.
+enum class ProbeMode { Active, Off, OffAtIdle };
+
 // What the analysis needs from a configuration: the injection map it ran with,
-// the lambda probe's activation temperature and the cylinder count.
+// the lambda probe's activation temperature and mode, and the cylinder count.
 struct MapContext {
     std::array<double, 72> injectionMs{};
     double probeTemperatureC = 0;
+    ProbeMode probe = ProbeMode::Active;
     int cylinders = 0;
 
     // Same injection map, compared at the tenth the map shows.

@@ -11,11 +11,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSpinBox>
+#include <QStringList>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace orvel::app {
@@ -76,16 +78,19 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
 
     const analysis::Options defaults;
     maxCorrection_ = decimalBox(defaults.maxCorrectionPercent, 1, 50, 1, 0);
-    minSamples_ = new QSpinBox;
-    minSamples_->setRange(1, 100000);
-    minSamples_->setValue(static_cast<int>(defaults.minSamples));
+    minSeconds_ = decimalBox(defaults.minSeconds, 0.2, 3600, 1, 1);
     maxTps_ = decimalBox(defaults.maxTpsVoltsPerSecond, 0.01, 1000, 0.1, 2);
     settle_ = decimalBox(defaults.settleSeconds, 0, 60, 0.5, 1);
+    timeScale_ = decimalBox(defaults.timeScale, 1, 10, 1, 0);
+    timeScale_->setToolTip(QStringLiteral(
+        "Para registros feitos com o simulador em --time-scale N: os tempos acima são do motor, "
+        "N vezes os do registro."));
     auto* optionsForm = new QFormLayout;
     optionsForm->addRow(QStringLiteral("Correção máxima por passada (%)"), maxCorrection_);
-    optionsForm->addRow(QStringLiteral("Mínimo de leituras por célula"), minSamples_);
+    optionsForm->addRow(QStringLiteral("Mínimo de leitura estável por célula (s)"), minSeconds_);
     optionsForm->addRow(QStringLiteral("Acelerador parado: variação até (V/s)"), maxTps_);
-    optionsForm->addRow(QStringLiteral("Espera após mudar de célula (s)"), settle_);
+    optionsForm->addRow(QStringLiteral("Tempo parado num ponto (s)"), settle_);
+    optionsForm->addRow(QStringLiteral("Escala de tempo do registro (×)"), timeScale_);
     filters_ = new QLabel;
     filters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* top = new QHBoxLayout;
@@ -130,10 +135,29 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
         "ou incluí-la; passe o mouse para ver as leituras.")));
     layout->addLayout(buttons);
 
-    for (QDoubleSpinBox* box : {maxCorrection_, maxTps_, settle_}) {
+    for (QDoubleSpinBox* box : {maxCorrection_, minSeconds_, maxTps_, settle_, timeScale_}) {
         connect(box, &QDoubleSpinBox::valueChanged, [this] { analyse(); });
     }
-    connect(minSamples_, &QSpinBox::valueChanged, [this] { analyse(); });
+    // The window follows the map: every change of a cell or of what the analysis
+    // reads from the configuration (undo included), and the switch to percent.
+    observer_ = window_.form().controls.addObserver([this](const std::string& name, Prop prop) {
+        if (prop == Prop::Text && followed(name)) {
+            refreshLater();
+        }
+    });
+}
+
+CorrectionWindow::~CorrectionWindow() {
+    window_.form().controls.removeObserver(observer_);
+}
+
+bool CorrectionWindow::followed(const std::string& name) {
+    // Injection cells are "e<n>i"; the rest the analysis reads from the window's map.
+    if (name.size() >= 3 && name.front() == 'e' && name.back() == 'i' &&
+        std::isdigit(static_cast<unsigned char>(name[1]))) {
+        return true;
+    }
+    return name == "cbCilindros" || name == "eSondaTemp" || name == "cbSondaAtiva";
 }
 
 QTableWidget* CorrectionWindow::makeGrid() {
@@ -170,45 +194,62 @@ QTableWidget* CorrectionWindow::makeGrid() {
 analysis::Options CorrectionWindow::options() const {
     analysis::Options o;
     o.maxCorrectionPercent = maxCorrection_->value();
-    o.minSamples = minSamples_->value();
+    o.minSeconds = minSeconds_->value();
     o.maxTpsVoltsPerSecond = maxTps_->value();
     o.settleSeconds = settle_->value();
+    o.timeScale = timeScale_->value();
     return o;
 }
 
 void CorrectionWindow::setOptions(const analysis::Options& o) {
-    const QSignalBlocker b1(maxCorrection_), b2(minSamples_), b3(maxTps_), b4(settle_);
+    const QSignalBlocker b1(maxCorrection_), b2(minSeconds_), b3(maxTps_), b4(settle_),
+        b5(timeScale_);
     maxCorrection_->setValue(o.maxCorrectionPercent);
-    minSamples_->setValue(static_cast<int>(o.minSamples));
+    minSeconds_->setValue(o.minSeconds);
     maxTps_->setValue(o.maxTpsVoltsPerSecond);
     settle_->setValue(o.settleSeconds);
+    timeScale_->setValue(o.timeScale);
     analyse();
 }
 
 QString CorrectionWindow::analyse() {
+    refreshPending_ = false;
     proposal_.reset();
     QString problem;
     analysis::FilterCounts counts;
-    try {
-        const analysis::MapContext windowMap = analysis::contextFromStore(window_.form().controls);
-        analysis::Analysis analysis(options());
-        for (const auto& input : inputs_) {
-            try {
-                analysis.add(input.recording, input.map, windowMap);
-            } catch (const analysis::AnalysisError& e) {
-                throw analysis::AnalysisError(input.name + ": " + e.what());
+    // In percent the cells are no milliseconds: nothing to compare the trims with.
+    const bool percent = window_.form().activity.percent();
+    if (percent) {
+        problem =
+            QStringLiteral("O mapa de injeção está em %: volte para ms para analisar e aplicar.");
+    } else {
+        try {
+            const analysis::MapContext windowMap =
+                analysis::contextFromStore(window_.form().controls);
+            analysis::Analysis analysis(options());
+            for (const auto& input : inputs_) {
+                try {
+                    analysis.add(input.recording, input.map, windowMap);
+                } catch (const analysis::AnalysisError& e) {
+                    throw analysis::AnalysisError(input.name + ": " + e.what());
+                }
             }
+            counts = analysis.counts();
+            proposal_ = analysis.propose(windowMap);
+            if (proposal_->coveredCells == 0) {
+                problem = QString::fromStdString(analysis::noCoverageText(*proposal_));
+            }
+        } catch (const OrvelError& e) {
+            problem = QString::fromStdString(e.what());
         }
-        counts = analysis.counts(); // shown also when no cell is covered
-        proposal_ = analysis.propose(windowMap);
-    } catch (const OrvelError& e) {
-        problem = QString::fromStdString(e.what());
     }
-    showCurrent();
+    showCurrent(!percent);
     showCounts(counts);
     if (proposal_) {
         showProposal();
-        showStatus(refusalToApply(), true);
+        showStatus(problem.isEmpty() ? refusalToApply()
+                                     : QStringLiteral("Sem proposta: ") + problem,
+                   true);
     } else {
         for (int n = 0; n < config::kMapCells; ++n) {
             auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
@@ -219,15 +260,28 @@ QString CorrectionWindow::analyse() {
         mapsNote_->setVisible(false);
         showStatus(QStringLiteral("Sem proposta: ") + problem, true);
     }
-    apply_->setEnabled(proposal_.has_value());
+    apply_->setEnabled(problem.isEmpty());
     return problem;
 }
 
-void CorrectionWindow::showCurrent() {
+void CorrectionWindow::refreshLater() {
+    // An edit writes many cells (a paste, "Aplicar", an undo): one analysis after them.
+    if (!refreshPending_) {
+        refreshPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (refreshPending_) {
+                analyse();
+            }
+        });
+    }
+}
+
+void CorrectionWindow::showCurrent(bool inMs) {
     const auto& store = window_.form().controls;
     for (int n = 0; n < config::kMapCells; ++n) {
         current_->item(n / config::kMapColumns, n % config::kMapColumns)
-            ->setText(QString::fromStdString(store.text(config::injectionKey(n))).trimmed());
+            ->setText(inMs ? QString::fromStdString(store.text(config::injectionKey(n))).trimmed()
+                           : QString());
     }
 }
 
@@ -250,8 +304,8 @@ void CorrectionWindow::showProposal() {
     for (int n = 0; n < config::kMapCells; ++n) {
         const auto& c = p.cells[static_cast<std::size_t>(n)];
         auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
-        QString tip = QStringLiteral("Leituras: %1").arg(number(c.samples, "0.0"));
-        if (c.samples > 0) {
+        QString tip = QStringLiteral("Leitura estável: %1 s").arg(number(c.seconds, "0.0"));
+        if (c.seconds > 0) {
             tip += QStringLiteral("\n% Curto médio: %1\n% Longo médio: %2\nSonda média: %3 mV")
                        .arg(number(c.meanShort, "0.0"), number(c.meanLong, "0.0"),
                             number(c.meanLambdaMv, "0"));
@@ -268,13 +322,14 @@ void CorrectionWindow::showProposal() {
         tip +=
             QStringLiteral("\nCorreção: %1 %").arg(number(c.correctionPercent, "+0.0;-0.0;0.0")) +
             (c.clamped ? QStringLiteral(" (limitada)") : QString());
-        const QString value = number(c.proposed, "0.0");
         if (excluded_[static_cast<std::size_t>(n)]) {
-            item->setText(value + QStringLiteral("\nexcluída"));
+            // The value it keeps, not the one it will not get.
+            item->setText(number(c.current, "0.0") + QStringLiteral("\nexcluída"));
             item->setBackground(QColor(170, 170, 170));
-            item->setToolTip(tip + QStringLiteral("\nExcluída: clique para incluir"));
+            item->setToolTip(tip + QStringLiteral("\nProposta: %1; excluída: clique para incluir")
+                                       .arg(number(c.proposed, "0.0")));
         } else {
-            item->setText(value + QStringLiteral("\n") +
+            item->setText(number(c.proposed, "0.0") + QStringLiteral("\n") +
                           number(c.changePercent(), "+0.0 %;-0.0 %;0.0 %"));
             item->setBackground(changeColour(c.changePercent()));
             item->setToolTip(tip);
@@ -283,39 +338,39 @@ void CorrectionWindow::showProposal() {
 }
 
 QString CorrectionWindow::refusalToApply() const {
-    const Form& form = window_.form();
-    const Activity& a = form.activity;
-    if (a.percent()) {
+    const std::uint8_t blockers = window_.form().activity.mapWriteBlockers();
+    if (blockers & Activity::kPercentMap) {
         return QStringLiteral("O mapa de injeção está em %: volte para ms para aplicar.");
     }
-    // While these run the map is not the user's to change.
-    if (a.scanning()) {
-        return QStringLiteral("Não é possível aplicar agora: desative o scanner.");
+    // While these run the map is not the user's to change; all that run are named.
+    static const std::array<std::pair<Activity::MapWriter, const char*>, 6> kWhat{{
+        {Activity::kScannerRuns, "desative o scanner"},
+        {Activity::kReadRuns, "aguarde o fim da leitura dos dados"},
+        {Activity::kUploadRuns, "aguarde o fim do envio dos dados"},
+        {Activity::kTpsRuns, "aguarde o fim da configuração do TPS"},
+        {Activity::kReplayRuns, "encerre a reprodução"},
+        {Activity::kAlterationRuns, "volte da alteração de mapas"},
+    }};
+    QStringList steps;
+    for (const auto& [bit, text] : kWhat) {
+        if (blockers & bit) {
+            steps << QString::fromUtf8(text);
+        }
     }
-    if (a.receiving() || a.uploading()) {
-        return QStringLiteral("Não é possível aplicar agora: aguarde o fim da transferência.");
-    }
-    if (a.tps() != Activity::Tps::None) {
-        return QStringLiteral(
-            "Não é possível aplicar agora: aguarde o fim da configuração do TPS.");
-    }
-    if (a.replay()) {
-        return QStringLiteral("Não é possível aplicar agora: encerre a reprodução.");
-    }
-    if (a.alteration()) {
-        return QStringLiteral("Não é possível aplicar agora: volte da alteração de mapas.");
-    }
-    return {};
+    return steps.isEmpty() ? QString()
+                           : QStringLiteral("Não é possível aplicar agora: ") +
+                                 steps.join(QStringLiteral("; ")) + QStringLiteral(".");
 }
 
 bool CorrectionWindow::apply() {
-    // The window's map may have been edited since: look again before writing.
-    analyse();
-    if (!proposal_) {
-        return false;
-    }
+    // Refused before anything is analysed again: in percent the analysis would
+    // read percentages as milliseconds.
     if (const QString refusal = refusalToApply(); !refusal.isEmpty()) {
         showStatus(refusal, true);
+        return false;
+    }
+    // The window's map may have been edited since: look again before writing.
+    if (!analyse().isEmpty()) {
         return false;
     }
     const auto changes = analysis::cellChanges(*proposal_, excluded_);

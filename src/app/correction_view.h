@@ -2,17 +2,18 @@
 
 #include "analysis/correction.h"
 #include "analysis/inputs.h"
+#include "core/control_store.h"
 
 #include <QDialog>
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
 
 namespace orvel::app {
@@ -26,9 +27,13 @@ class CorrectionWindow : public QDialog {
 public:
     CorrectionWindow(MainWindow& window, std::vector<analysis::Input> inputs,
                      QWidget* parent = nullptr);
+    ~CorrectionWindow() override;
+    CorrectionWindow(const CorrectionWindow&) = delete;
+    CorrectionWindow& operator=(const CorrectionWindow&) = delete;
 
     // Runs the analysis with the options shown; empty when there is a proposal,
-    // otherwise the reason there is none.
+    // otherwise the reason there is none. With no cell covered there is still a
+    // proposal() (its cells' seconds and the counters) but nothing to apply.
     QString analyse();
     // "Aplicar": false (and the reason in the status line) when refused.
     bool apply();
@@ -46,7 +51,9 @@ private:
     [[nodiscard]] QTableWidget* makeGrid();
     [[nodiscard]] analysis::Options options() const;
     [[nodiscard]] QString refusalToApply() const;
-    void showCurrent();
+    void showCurrent(bool inMs);
+    void refreshLater();
+    [[nodiscard]] static bool followed(const std::string& name);
     void showCounts(const analysis::FilterCounts& counts);
     void showProposal();
     void showStatus(const QString& text, bool warning);
@@ -55,11 +62,14 @@ private:
     std::vector<analysis::Input> inputs_;
     std::optional<analysis::Proposal> proposal_;
     std::array<bool, 72> excluded_{};
+    ControlStore::ObserverId observer_ = 0;
+    bool refreshPending_ = false;
 
     QDoubleSpinBox* maxCorrection_ = nullptr;
-    QSpinBox* minSamples_ = nullptr;
+    QDoubleSpinBox* minSeconds_ = nullptr;
     QDoubleSpinBox* maxTps_ = nullptr;
     QDoubleSpinBox* settle_ = nullptr;
+    QDoubleSpinBox* timeScale_ = nullptr;
     QTableWidget* current_ = nullptr;
     QTableWidget* proposed_ = nullptr;
     QLabel* mapsNote_ = nullptr;

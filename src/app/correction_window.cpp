@@ -23,7 +23,10 @@ void openCorrectionWindow(QWidget* parent, MainWindow& window,
     }
     auto* view = new CorrectionWindow(window, std::move(inputs), parent);
     view->setWindowFlag(Qt::Window);
-    if (const QString problem = view->analyse(); !problem.isEmpty()) {
+    // With no cell covered, or the map in percent, the window still opens: its
+    // counters and status line say why there is nothing to apply.
+    if (const QString problem = view->analyse();
+        !view->proposal() && !window.form().activity.percent()) {
         dialogs.message("Nenhuma correção proposta. " + problem.toStdString());
         view->deleteLater();
         return;

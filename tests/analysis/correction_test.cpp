@@ -100,17 +100,19 @@ struct FilterCase {
 
 TEST(Analysis, EachRuleCountsTheSetsItLeavesOut) {
     const FilterCase cases[] = {
-        {"rpm 0", {.rpm = 0}, Filter::EngineStopped, 1, 110},
+        // A stopped engine, a cut or a cold set open the loop: two seconds' settling after.
+        {"rpm 0", {.rpm = 0}, Filter::EngineStopped, 1, 100},
         // No cylinder count while recording: the period still says it runs.
         {"rpm unknown", {.rpmColumn = std::nan("")}, Filter::EngineStopped, 0, 111},
         {"rpm 0 of an older recording", {.rpmColumn = 0}, Filter::EngineStopped, 0, 111},
-        {"cut", {.ti = 0}, Filter::InjectionCut, 1, 110},
-        {"cold", {.temperature = 29}, Filter::Cold, 1, 110},
+        {"cut", {.ti = 0}, Filter::InjectionCut, 1, 100},
+        {"cold", {.temperature = 29}, Filter::Cold, 1, 100},
         // The throttle jumps and comes back: both sets move too fast.
         {"throttle", {.tps = 2.2}, Filter::ThrottleMoving, 2, 109},
-        // One set elsewhere: it and the first two seconds back in 27 settle.
-        {"cell change", {.loadPosition = 24}, Filter::Settling, 21, 100},
-        {"off map", {.rpmPosition = -2}, Filter::Settling, 21, 100},
+        // One set elsewhere: the three before it (it is coming), it, and the
+        // first two seconds back in 27 settle.
+        {"cell change", {.loadPosition = 24}, Filter::Settling, 24, 97},
+        {"off map", {.rpmPosition = -2}, Filter::Settling, 24, 97},
     };
     for (const auto& c : cases) {
         Analysis a;
@@ -148,14 +150,17 @@ TEST(Analysis, CorrectsByTheSumOfTheTrimsClampedAndRoundedToATenth) {
     }
 }
 
-TEST(Analysis, CellsBelowTheMinimumKeepTheirValueAndNoCoveredCellIsRefused) {
+TEST(Analysis, CellsBelowTheMinimumKeepTheirValueAndNoCoveredCellIsSaidSo) {
     Options options;
-    options.minSamples = 25;
+    options.minSeconds = 5;
     Analysis a(options);
-    // 31 sets, 21 after settling in cell 27; 2 in cell 28 (too few).
+    // 31 sets, 21 after settling in cell 27: 4,2 s of steady running, too little.
     std::vector<Row> rows(31, Row{.shortTrim = 10});
     EXPECT_NO_THROW(a.add(recordingOf(rows), mapOf(5), mapOf(5)));
-    EXPECT_THROW((void)a.propose(mapOf(5)), AnalysisError);
+    const Proposal none = a.propose(mapOf(5));
+    EXPECT_EQ(none.coveredCells, 0);
+    EXPECT_NEAR(none.cells[27].seconds, 4.2, 1e-9);
+    EXPECT_NE(noCoverageText(none).find("mínimo 5,0 s; a melhor tem 4,2 s"), std::string::npos);
     rows.resize(40, Row{.shortTrim = 10});
     Analysis b(options);
     b.add(recordingOf(rows), mapOf(5), mapOf(5));
@@ -190,6 +195,123 @@ TEST(Analysis, AppliesCoveredCellsThatAreNotExcluded) {
     EXPECT_EQ(cellChanges(p, excluded), (Changes{{"e27i", "5,5"}, {"e28i", "4,5"}}));
     excluded[28] = true;
     EXPECT_EQ(cellChanges(p, excluded), (Changes{{"e27i", "5,5"}}));
+}
+
+// A drive as (seconds, positions, trims) stretches, five sets a second unless
+// the stretch says otherwise; positions move in whole steps from `from` to `to`.
+struct Stretch {
+    double seconds;
+    int rpmFrom, rpmTo, loadFrom, loadTo;
+    double shortTrim = 0, longTrim = 0;
+};
+
+recording::Recording driveOf(const std::vector<Stretch>& stretches, double step = 0.2) {
+    std::vector<Row> rows;
+    for (const auto& s : stretches) {
+        const int n = static_cast<int>(std::lround(s.seconds / 0.2));
+        for (int i = 0; i < n; ++i) {
+            const double x = n > 1 ? i / double(n - 1) : 0;
+            rows.push_back({.shortTrim = s.shortTrim,
+                            .longTrim = s.longTrim,
+                            .rpmPosition = std::round(s.rpmFrom + x * (s.rpmTo - s.rpmFrom)),
+                            .loadPosition = std::round(s.loadFrom + x * (s.loadTo - s.loadFrom))});
+        }
+    }
+    return recordingOf(rows, step);
+}
+
+struct SteadyCase {
+    const char* what;
+    std::vector<Stretch> drive;
+    std::map<Filter, std::size_t> excluded;
+    double seconds27; // steady seconds shared to cell 27
+};
+
+TEST(Analysis, ASetCountsOnlyOnceThePositionsHeldStill) {
+    const SteadyCase cases[] = {
+        // One step of dither (2700 RPM around its row) is still.
+        {"dither", {{4, 18, 19, 18, 18}}, {{Filter::Settling, 10}}, 2},
+        // A climb inside cell 27, a step every 0,8 s: never still, though the
+        // whole-number cell never changes.
+        {"slow climb", {{4, 18, 23, 18, 18}}, {{Filter::Settling, 20}}, 0},
+        // Still, then two steps on inside the cell: the last 0,6 s before the
+        // move and two seconds after it settle; at 20 a third of a set goes to
+        // the row below.
+        {"step inside",
+         {{6, 18, 18, 18, 18}, {6, 20, 20, 18, 18}},
+         {{Filter::Settling, 23}},
+         3.4 + 4 * 2 / 3.0},
+        // A pass through 27 on the way to 36: its seconds stay with 36.
+        {"pass", {{4, 12, 24, 12, 24}, {10, 24, 24, 24, 24}}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        Analysis a;
+        a.add(driveOf(c.drive), mapOf(5), mapOf(5));
+        for (const auto& [filter, count] : c.excluded) {
+            EXPECT_EQ(a.counts().of(filter), count) << c.what;
+        }
+        EXPECT_NEAR(a.propose(mapOf(5)).cells[27].seconds, c.seconds27, 1e-6) << c.what;
+    }
+}
+
+struct TrustCase {
+    const char* what;
+    ProbeMode probe;
+    int loadPosition;
+    double shortTrim, longTrim;
+    Filter filter;
+    std::size_t excluded;
+};
+
+TEST(Analysis, TrimsThatSayNothingAboutTheErrorAreLeftOut) {
+    const TrustCase cases[] = {
+        {"probe off", ProbeMode::Off, 18, 0, 0, Filter::ProbeOff, 60},
+        {"off at idle, at idle", ProbeMode::OffAtIdle, 0, 0, 0, Filter::ProbeOff, 60},
+        {"off at idle, part load", ProbeMode::OffAtIdle, 18, 0, 0, Filter::ProbeOff, 0},
+        {"short at its limit", ProbeMode::Active, 18, 25, 3, Filter::TrimAtLimit, 50},
+        {"long at its limit", ProbeMode::Active, 18, -2, -25, Filter::TrimAtLimit, 50},
+        {"short just inside", ProbeMode::Active, 18, 24, 0, Filter::TrimAtLimit, 0},
+    };
+    for (const auto& c : cases) {
+        MapContext own = mapOf(5);
+        own.probe = c.probe;
+        Analysis a;
+        a.add(driveOf({{12, 18, 18, c.loadPosition, c.loadPosition, c.shortTrim, c.longTrim}}), own,
+              mapOf(5));
+        EXPECT_EQ(a.counts().of(c.filter), c.excluded) << c.what;
+        EXPECT_EQ(a.propose(mapOf(5)).coveredCells, c.excluded == 0 ? 1 : 0) << c.what;
+    }
+}
+
+struct DwellCase {
+    const char* what;
+    double step, timeScale;
+    std::vector<Stretch> drive;
+    double seconds27;
+};
+
+TEST(Analysis, CoverageIsSecondsOfSteadyRunningInTheEnginesTime) {
+    std::vector<Stretch> passes; // a hundred passes through 27, over a second in it each
+    for (int i = 0; i < 100; ++i) {
+        passes.push_back({3, 12, 24, 18, 18});
+        passes.push_back({3, 30, 30, 18, 18});
+    }
+    const DwellCase cases[] = {
+        {"five sets a second", 0.2, 1, {{12, 18, 18, 18, 18}}, 10},
+        {"a --time-scale 10 recording", 0.02, 10, {{12, 18, 18, 18, 18}}, 10},
+        // Read at scale 1 the same recording settles ten times too slowly.
+        {"its scale forgotten", 0.02, 1, {{12, 18, 18, 18, 18}}, 0},
+        // A recording paused for longer than a second does not dwell meanwhile.
+        {"gaps", 2, 1, {{12, 18, 18, 18, 18}}, 0},
+        {"many passes", 0.2, 1, passes, 0},
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.timeScale = c.timeScale;
+        Analysis a(options);
+        a.add(driveOf(c.drive, c.step), mapOf(5), mapOf(5));
+        EXPECT_NEAR(a.propose(mapOf(5)).cells[27].seconds, c.seconds27, 1e-6) << c.what;
+    }
 }
 
 TEST(MapContext, NamesTheColumnsARecordingLacks) {

@@ -71,7 +71,7 @@ analysis::Input simulatedDrive(ControlStore& store) {
     input.name = "2026-12-08_10-00-00.csv";
     input.map = analysis::contextFromStore(store);
     sim::EngineModel engine;
-    sim::FuelLoop loop(config, sim::exampleFuelFactors());
+    sim::FuelLoop loop(config, sim::exampleFuelError());
     for (int i = 0; i < 3000; ++i) {
         const auto e = engine.at(std::chrono::milliseconds(i * 200), config);
         const auto r = loop.step(e, config, 0.2);
@@ -118,8 +118,8 @@ private slots:
         QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,5\n+10,0 %"));
         QCOMPARE(cellText(view.proposalGrid(), 28), QStringLiteral("4,6\n-8,0 %"));
         QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,0"));
-        QVERIFY(view.proposalGrid()->item(3, 3)->toolTip().startsWith("Leituras: 140,0"));
-        QVERIFY(view.filterText().contains("Leituras: 300, aproveitadas: 280"));
+        QVERIFY(view.proposalGrid()->item(3, 3)->toolTip().startsWith("Leitura estável: 27,4 s"));
+        QVERIFY(view.filterText().contains("Leituras: 300, aproveitadas: 277"));
         QCOMPARE(cellText(view.proposalGrid(), 0), QStringLiteral("3,5")); // kept: no sets there
 
         // Nothing changes in the map until "Aplicar"; not while the scanner runs.
@@ -163,6 +163,39 @@ private slots:
             QVERIFY(view.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("correcoes.png"),
                                      "PNG"));
         }
+    }
+
+    // The window follows the map: an undo brings back the values it shows and
+    // the proposal against them; with no cell covered it still opens and counts.
+    void theWindowFollowsTheMapAndShowsWhyNothingIsCovered() {
+        WindowRig rig;
+        rig.window->form().edit("Mapa de teste", [&] { rig.controls().setText("e27i", "5,0"); });
+        app::CorrectionWindow view(*rig.window, {cruise(rig.controls())});
+        QVERIFY(view.analyse().isEmpty());
+        QVERIFY(view.apply());
+        QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,5"));
+        rig.window->form().undo();
+        QTest::qWait(0); // the refresh runs once after the edit's changes
+        QCOMPARE(cellText(view.currentGrid(), 27), QStringLiteral("5,0"));
+        QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,5\n+10,0 %"));
+        QVERIFY(!view.proposal()->mapsDiffer);
+        // Excluded, a cell shows the value it keeps.
+        view.toggleCell(27);
+        QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,0\nexcluída"));
+
+        // Forty seconds of steady running needed: none has it, the counters stay.
+        analysis::Options options;
+        options.minSeconds = 40;
+        view.setOptions(options);
+        QVERIFY(view.proposal());
+        QCOMPARE(view.proposal()->coveredCells, 0);
+        QVERIFY2(view.status().contains(QStringLiteral("mínimo 40,0 s; a melhor tem 28,0 s")),
+                 qPrintable(view.status()));
+        QVERIFY(view.filterText().contains("aproveitadas: 277"));
+        QVERIFY(!view.apply());
+        QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
+        app::openCorrectionWindow(rig.window.get(), *rig.window, {});
+        QCOMPARE(rig.dialogs.shown.size(), std::size_t(1)); // only "select recordings"
     }
 
     void badInputGivesAMessageAndNoWindow() {

@@ -62,8 +62,7 @@ private slots:
 
         // The filters' times are the engine's: the recording runs kTimeScale times faster.
         analysis::Options options;
-        options.settleSeconds = 2.0 / kTimeScale;
-        options.maxTpsVoltsPerSecond = 0.5 * kTimeScale;
+        options.timeScale = kTimeScale;
 
         std::set<int> everCovered;
         const std::array<double, 2> limits{3.0, 1.5};
@@ -99,7 +98,12 @@ private slots:
                 const double now = numtext::parseDecimal(rig.text(config::injectionKey(n)));
                 const double remaining = (tenthsOf(n) / 10.0 * factorOf(n) / now - 1) * 100;
                 worst = std::max(worst, std::abs(remaining));
-                cells << QStringLiteral("%1: %2 %").arg(n).arg(remaining, 0, 'f', 2);
+                const auto& c = view.proposal()->cells[static_cast<std::size_t>(n)];
+                cells << QStringLiteral("%1: %2 % (trims %3 over %4 s)")
+                             .arg(n)
+                             .arg(remaining, 0, 'f', 2)
+                             .arg(c.meanShort + c.meanLong, 0, 'f', 2)
+                             .arg(c.seconds, 0, 'f', 1);
             }
             qInfo("pass %zu: %.1f simulated minutes, %zu sets (%.0f per second), %d cells covered, "
                   "worst remaining error %.2f %% (%s)",

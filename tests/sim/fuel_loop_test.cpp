@@ -13,6 +13,7 @@ EngineState cruising(int rpmPosition, int loadPosition) {
     e.rpm = 2700;
     e.rpmPosition = rpmPosition;
     e.loadPosition = loadPosition;
+    e.throttle = loadPosition / 42.0;
     return e;
 }
 
@@ -27,11 +28,11 @@ TEST(FuelLoop, TheTrimsSettleOnTheCellsFuelError) {
     for (const SettleCase c : {SettleCase{1.10, 18}, SettleCase{0.92, 18}, SettleCase{1.10, 0},
                                SettleCase{0.92, 42}, SettleCase{1.0, 42}}) {
         const ModuleConfig config = defaultConfig();
-        FuelFactors factors = noFuelError();
+        FuelError error = noFuelError();
         const int row = c.loadPosition == 0 ? 1 : 3; // idle at 900, not coasting
         const int cell = row * 8 + c.loadPosition / 6;
-        factors[static_cast<std::size_t>(cell)] = c.factor;
-        FuelLoop loop(config, factors);
+        error.factors[static_cast<std::size_t>(cell)] = c.factor;
+        FuelLoop loop(config, error);
         EngineState e = cruising(row * 6, c.loadPosition);
         e.rpm = row == 1 ? 900 : 2700;
         double sum = 0;
