@@ -5,8 +5,13 @@
 #include <QLocale>
 #include <QTranslator>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <ostream>
 #include <string_view>
 
@@ -21,9 +26,14 @@ constexpr std::string_view kHelp =
     "Opções:\n"
     "  -h, --help     mostra esta ajuda e sai\n"
     "  -v, --version  mostra a versão e sai\n"
+#ifdef _WIN32
+    "\n"
+    "A porta é a COM do adaptador, com o número que o Gerenciador de Dispositivos mostra.\n";
+#else
     "\n"
     "O módulo simulado (orvel-module-sim) publica a sua porta em\n"
     "$XDG_RUNTIME_DIR/orvel-ports/, que aparece em primeiro lugar na lista de portas.\n";
+#endif
 
 // The toolkit's own options, which it takes from the same command line: a
 // session manager restores the window with -session, and -platform or -style
@@ -75,6 +85,34 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv, std::ost
         return kUsageError;
     }
     return std::nullopt;
+}
+
+ConsoleOutput::ConsoleOutput() {
+#ifdef _WIN32
+    // A window program has no console of its own. Started from one, it writes
+    // there; with its output sent to a file or a pipe, it already has a handle.
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        (void)std::freopen("CONOUT$", "w", stdout);
+        (void)std::freopen("CONOUT$", "w", stderr);
+    }
+    // The help is in Portuguese, written as UTF-8; the console gets its own code
+    // page back when the program is done with it.
+    codePage_ = ::GetConsoleOutputCP();
+    if (codePage_ != 0) {
+        ::SetConsoleOutputCP(CP_UTF8);
+    }
+#endif
+}
+
+ConsoleOutput::~ConsoleOutput() {
+#ifdef _WIN32
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (codePage_ != 0) {
+        ::SetConsoleOutputCP(codePage_);
+    }
+#endif
 }
 
 void installToolkitTranslations(QCoreApplication& app) {

@@ -14,6 +14,19 @@ namespace orvel::app {
                                                    std::ostream& out, std::ostream& err);
 inline constexpr int kUsageError = 2;
 
+// While it lives, what the program writes reaches the console it was started
+// from, in UTF-8 (a Windows window program has none of its own).
+class ConsoleOutput {
+public:
+    ConsoleOutput();
+    ~ConsoleOutput();
+    ConsoleOutput(const ConsoleOutput&) = delete;
+    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+private:
+    unsigned codePage_ = 0;
+};
+
 // The toolkit's own texts (file dialogs, context menus) in Brazilian Portuguese,
 // like the rest of the program; without the translation files they stay as they are.
 void installToolkitTranslations(QCoreApplication& app);

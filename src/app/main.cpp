@@ -8,8 +8,12 @@
 #include <iostream>
 
 int main(int argc, char* argv[]) {
-    if (const auto status = orvel::app::answerCommandLine(argc, argv, std::cout, std::cerr)) {
-        return *status;
+    {
+        const orvel::app::ConsoleOutput console;
+        if (const auto status = orvel::app::answerCommandLine(argc, argv, std::cout, std::cerr)) {
+            std::cout.flush();
+            return *status;
+        }
     }
     QApplication app(argc, argv);
     // The program's name as the desktop shows it. No display name: the platform

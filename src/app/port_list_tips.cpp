@@ -2,6 +2,7 @@
 
 #include "app/drop_down_combo_box.h"
 #include "core/platform.h"
+#include "link/qt_serial_link.h"
 
 #include <QHelpEvent>
 #include <QToolTip>
@@ -20,8 +21,16 @@ QString PortListTips::tipFor(const QString& name) const {
         return {};
     }
     const std::string description = prober_.description(name.toStdString());
-    return description.empty() ? name
-                               : name + QLatin1Char('\n') + QString::fromStdString(description);
+    if (description.empty()) {
+        return name;
+    }
+#ifdef Q_OS_WIN
+    // As the Device Manager names it: "USB-SERIAL CH340 (COM5)".
+    return QString::fromStdString(description) + QStringLiteral(" (") +
+           QString::fromStdString(QtSerialLink::plainName(name.toStdString())) + QLatin1Char(')');
+#else
+    return name + QLatin1Char('\n') + QString::fromStdString(description);
+#endif
 }
 
 void PortListTips::describeItems() {

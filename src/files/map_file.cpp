@@ -3,6 +3,7 @@
 #include "core/control_store.h"
 #include "core/errors.h"
 #include "core/platform.h"
+#include "files/code_page.h"
 #include "files/field_caption.h"
 #include "form/form_state.h"
 #include "model/config.h"
@@ -12,10 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
-#include <iconv.h>
 
 namespace orvel {
 
@@ -23,14 +24,7 @@ namespace mapfile {
 
 namespace {
 
-constexpr const char* kCodePage = "WINDOWS-1252";
 constexpr char kEndOfFile = 0x1A;
-
-// Bytes that Windows-1252 leaves undefined; Windows passes them through as the
-// C1 controls of the same number, so a file holding them still loads and saves back.
-bool isUndefinedByte(unsigned char b) {
-    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
-}
 
 std::size_t utf8Length(unsigned char lead) {
     if (lead < 0x80) {
@@ -45,82 +39,10 @@ std::size_t utf8Length(unsigned char lead) {
     return 4;
 }
 
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw FileError(std::string("Code page conversion ") + from + " to " + to +
-                            " is not available");
-        }
-    }
-    ~Iconv() { iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts from `in` until the end or a character it cannot convert, which
-    // is then left at `in`.
-    void convert(std::string_view& in, std::string& out) {
-        // iconv's input is not const in its declaration, though it is never written.
-        char* inPtr = const_cast<char*>(in.data());
-        // A conversion starts from the initial state, whatever the last one left.
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::size_t inLeft = in.size();
-        while (inLeft > 0) {
-            char buf[4096];
-            char* outPtr = buf;
-            std::size_t outLeft = sizeof buf;
-            const std::size_t res = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            const int err = errno;
-            out.append(buf, static_cast<std::size_t>(outPtr - buf));
-            if (res == static_cast<std::size_t>(-1) && err != E2BIG) {
-                break;
-            }
-        }
-        in.remove_prefix(in.size() - inLeft);
-    }
-
-private:
-    iconv_t cd_;
-};
-
-// UTF-8 to Windows-1252; position of the first character it cannot hold, if any.
-std::optional<std::size_t> toWindows1252(Iconv& cd, std::string_view utf8, std::string& out) {
-    std::string_view rest = utf8;
-    while (true) {
-        cd.convert(rest, out);
-        if (rest.empty()) {
-            return std::nullopt;
-        }
-        if (rest.size() >= 2 && static_cast<unsigned char>(rest[0]) == 0xC2 &&
-            isUndefinedByte(static_cast<unsigned char>(rest[1]))) {
-            out.push_back(rest[1]);
-            rest.remove_prefix(2);
-            continue;
-        }
-        return utf8.size() - rest.size();
-    }
-}
-
-std::string fromWindows1252(Iconv& cd, std::string_view bytes) {
-    std::string out;
-    std::string_view rest = bytes;
-    while (true) {
-        cd.convert(rest, out);
-        if (rest.empty()) {
-            return out;
-        }
-        // An undefined byte becomes the C1 control of that number.
-        out.push_back(static_cast<char>(0xC2));
-        out.push_back(rest[0]);
-        rest.remove_prefix(1);
-    }
-}
-
 } // namespace
 
 struct Codec::Converters {
-    Iconv toFile{kCodePage, "UTF-8"};
-    Iconv fromFile{"UTF-8", kCodePage};
+    Windows1252 codePage;
 };
 
 Codec::Codec() : converters_(std::make_unique<Converters>()) {}
@@ -150,7 +72,7 @@ std::string Codec::unwritableCharacter(std::string_view text) {
         return {};
     }
     std::string ignored;
-    if (const auto bad = toWindows1252(converters_->toFile, text, ignored)) {
+    if (const auto bad = converters_->codePage.fromUtf8(text, ignored)) {
         const auto length = utf8Length(static_cast<unsigned char>(text[*bad]));
         return std::string(text.substr(*bad, length));
     }
@@ -171,7 +93,7 @@ std::string Codec::encodeLine(const Values& values) {
     }
     std::string line;
     line.reserve(joined.size() + 2);
-    (void)toWindows1252(converters_->toFile, joined, line);
+    (void)converters_->codePage.fromUtf8(joined, line);
     line.append("\r\n");
     return line;
 }
@@ -186,7 +108,7 @@ std::vector<std::string> Codec::decodeSlots(std::string_view fileBytes) {
             line.push_back(c);
         }
     }
-    const std::string text = fromWindows1252(converters_->fromFile, line);
+    const std::string text = converters_->codePage.toUtf8(line);
     std::vector<std::string> table(1);
     table.reserve(std::min<std::size_t>(
         kMaxSlots, 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), ';'))));
@@ -217,7 +139,16 @@ std::vector<std::string> decodeSlots(std::string_view fileBytes) {
 
 std::string initialFolder() {
 #ifdef Q_OS_WIN
-    return "C:\\InjeçãoZelvarinOrvel";
+    // The folder the module's map files have always been kept in on Windows; made
+    // when it is missing, so that the first "Salvar" lands there. A user who may
+    // not write to C:\ gets the Documents folder instead of a dialog that fails.
+    const QString folder = QStringLiteral("C:/InjeçãoZelvarinOrvel");
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder)) {
+        return QDir::toNativeSeparators(folder).toStdString();
+    }
+    return QDir::toNativeSeparators(
+               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .toStdString();
 #else
     const QDir home = QDir::home();
     const QString folder = home.filePath(QStringLiteral("InjeçãoZelvarinOrvel"));

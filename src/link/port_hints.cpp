@@ -22,6 +22,18 @@ std::string openFailureHint(int systemError) {
     default:
         return {};
     }
+#elif defined(_WIN32)
+    switch (systemError) {
+    case 5:  // ERROR_ACCESS_DENIED: Windows gives a COM port to one program at a time
+    case 32: // ERROR_SHARING_VIOLATION
+        return "A porta está em uso por outro programa: feche o outro programa (outra janela "
+               "do Orvel, um terminal serial) e clique em \"Ativar\" de novo.";
+    case 2: // ERROR_FILE_NOT_FOUND: the adapter was pulled out, or the number changed
+        return "A porta não existe mais: confira o adaptador e o número da porta COM no "
+               "Gerenciador de Dispositivos.";
+    default:
+        return {};
+    }
 #else
     (void)systemError;
     return {};

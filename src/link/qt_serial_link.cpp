@@ -85,11 +85,13 @@ void QtSerialLink::open(const std::string& name) {
     lastCode_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
         int code = codeOf(port_.error());
+#ifndef _WIN32
         // Another program that holds the port's lock file leaves "file exists"
         // behind; what it means is that the port is busy.
         if (port_.error() == QSerialPort::PermissionError && code != EACCES && code != EPERM) {
             code = EBUSY;
         }
+#endif
         throw PortError(withCode("Unable to open com port", code), code);
     }
     clearSystemError();
@@ -166,7 +168,13 @@ bool QtSerialLink::probe(const std::string& name) {
     QSerialPort trial;
     trial.setPortName(QString::fromStdString(plainName(name)));
     if (!trial.open(QIODevice::ReadWrite)) {
+#ifdef _WIN32
+        // Windows opens a COM port for one program at a time: "access denied" is
+        // a port that exists and is in use, listed so that "Ativar" can say so.
+        return trial.error() == QSerialPort::PermissionError;
+#else
         return false;
+#endif
     }
     trial.close();
     return true;

@@ -2,13 +2,16 @@
 
 #include "recording/writer.h"
 
+#include "recording/file_io.h"
+
+#ifdef _WIN32
+#include <QStandardPaths>
+#endif
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace orvel::recording {
@@ -28,8 +31,10 @@ std::string reasonOf(int error) {
         return "sem permissão de escrita";
     case ENOSPC:
         return "disco cheio";
+#ifdef EDQUOT
     case EDQUOT:
         return "cota de disco esgotada";
+#endif
     case EROFS:
         return "o disco só permite leitura";
     case ENOTDIR:
@@ -48,46 +53,16 @@ std::string reasonOf(int error) {
     }
 }
 
-// Creates the folder and every missing one above it, private to the user; 0 or errno.
-int makeFolder(const std::string& folder) {
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at < folder.size() && folder[at] != '/') {
-            continue;
-        }
-        const std::string prefix = folder.substr(0, at);
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-            return errno;
-        }
-    }
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) {
-        return errno;
-    }
-    return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
-}
-
-// 0 or errno.
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
-bool exists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
 } // namespace
 
 std::string defaultFolder() {
+#ifdef _WIN32
+    // The user's local application data folder (%LOCALAPPDATA%). Named here rather
+    // than by the application's name, which in a test is the test's own.
+    const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return local.isEmpty() ? std::string()
+                           : (local + QStringLiteral("/orvel/registros")).toStdString();
+#else
     const char* data = std::getenv("XDG_DATA_HOME");
     std::string base;
     if (data != nullptr && data[0] == '/') {
@@ -100,6 +75,7 @@ std::string defaultFolder() {
         base = std::string(home) + "/.local/share";
     }
     return base + "/orvel/registros";
+#endif
 }
 
 DiskWriter::DiskWriter(std::size_t capacity) : capacity_(capacity) {}
@@ -228,7 +204,7 @@ void DiskWriter::handle(Item& item) {
 
 void DiskWriter::open() {
     const std::string& folder = session_.folder;
-    if (const int error = makeFolder(folder)) {
+    if (const int error = fileio::makeFolder(folder)) {
         fail(reasonOf(error));
         return;
     }
@@ -240,31 +216,31 @@ void DiskWriter::open() {
             folder + "/" + stamp + (n > 1 ? "-" + std::to_string(n) : std::string());
         path_ = base + ".csv";
         mapPath = base + "-mapa.txt";
-        if (exists(mapPath)) {
+        if (fileio::exists(mapPath)) {
             continue;
         }
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd_ < 0 && errno != EEXIST) {
-            fail(reasonOf(errno));
+        if (const int error = fileio::createNew(path_, fd_); error != 0 && error != EEXIST) {
+            fail(reasonOf(error));
             return;
         }
     }
     // The header and the map go out at once: a disk that takes no bytes leaves
     // no empty files behind for the list.
-    int error = writeAll(fd_, header());
+    int error = fileio::writeAll(fd_, header());
     if (error == 0 && !session_.mapText.empty()) {
-        const int mapFd = ::open(mapPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        error = mapFd < 0 ? errno : writeAll(mapFd, session_.mapText);
-        if (mapFd >= 0) {
-            ::close(mapFd);
+        int mapFd = -1;
+        error = fileio::createNew(mapPath, mapFd);
+        if (error == 0) {
+            error = fileio::writeAll(mapFd, session_.mapText);
+            fileio::closeFile(mapFd);
             if (error != 0) {
-                ::unlink(mapPath.c_str());
+                fileio::removeFile(mapPath);
             }
         }
     }
     if (error != 0) {
         close();
-        ::unlink(path_.c_str());
+        fileio::removeFile(path_);
         fail(reasonOf(error));
         return;
     }
@@ -279,7 +255,7 @@ void DiskWriter::flush(bool sync) {
         return;
     }
     if (!buffer_.empty()) {
-        if (const int error = writeAll(fd_, buffer_)) {
+        if (const int error = fileio::writeAll(fd_, buffer_)) {
             fail(reasonOf(error));
             return;
         }
@@ -289,7 +265,7 @@ void DiskWriter::flush(bool sync) {
     const auto now = steadyMs();
     if (unsynced_ && (sync || now - lastSyncMs_ >= kSyncMs)) {
         // Off the GUI thread, at most once a second: a power cut loses at most that.
-        ::fdatasync(fd_);
+        fileio::syncData(fd_);
         lastSyncMs_ = now;
         unsynced_ = false;
     }
@@ -297,7 +273,7 @@ void DiskWriter::flush(bool sync) {
 
 void DiskWriter::close() {
     if (fd_ >= 0) {
-        ::close(fd_);
+        fileio::closeFile(fd_);
         fd_ = -1;
     }
     buffer_.clear();

@@ -99,7 +99,11 @@ void Recorder::sessionStarted() {
     DiskWriter::Session session;
     session.folder = folder_;
     const std::time_t start = std::chrono::system_clock::to_time_t(wall_());
+#ifdef _WIN32
+    localtime_s(&session.start, &start); // the same, with its arguments the other way round
+#else
     localtime_r(&start, &session.start);
+#endif
     try {
         session.mapText = mapText_();
     } catch (const OrvelError& e) {

@@ -65,8 +65,16 @@ TEST_F(SerialPortTest, ARefusedOpenTellsBelowTheMessageWhatToDo) {
         int code;
         std::string_view hintHolds; // empty: no hint at all
     };
-    for (const Case& c : {Case{EACCES, "\n    sudo usermod -aG dialout $USER\n"},
-                          Case{EBUSY, "ModemManager"}, Case{ENOENT, ""}}) {
+#ifdef _WIN32
+    // Windows' own error numbers: access denied, file not found, invalid parameter.
+    const Case cases[] = {{5, "em uso por outro programa: feche o outro programa"},
+                          {2, "Gerenciador de Dispositivos"},
+                          {87, ""}};
+#else
+    const Case cases[] = {
+        {EACCES, "\n    sudo usermod -aG dialout $USER\n"}, {EBUSY, "ModemManager"}, {ENOENT, ""}};
+#endif
+    for (const Case& c : cases) {
         const std::string hint = openFailureHint(c.code);
         EXPECT_EQ(hint.empty(), c.hintHolds.empty()) << c.code;
         EXPECT_NE(hint.find(c.hintHolds), std::string::npos) << hint;

@@ -1,0 +1,18 @@
+# Sourced by the Windows scripts: where the toolkit for MinGW-w64 lives, and a
+# way to make a private Wine prefix (Wine's own files, its C: drive, its COM
+# ports) so that nothing of the user's ~/.wine is touched.
+ORVEL_WINDOWS_CACHE=${ORVEL_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvel-windows}
+ORVEL_WINDOWS_PREFIX=${ORVEL_WINDOWS_PREFIX:-$ORVEL_WINDOWS_CACHE/qt6-mingw}
+export ORVEL_WINDOWS_PREFIX
+export WINEDEBUG=-all
+
+# wine_prefix <folder>: a new, empty Wine prefix there, made ready.
+wine_prefix() {
+    rm -rf "$1"
+    mkdir -p "$1"
+    WINEPREFIX=$1
+    export WINEPREFIX
+    # No Mono or Gecko installer dialogs: the program needs neither.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+    wineserver -w
+}
