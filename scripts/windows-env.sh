@@ -10,7 +10,7 @@ export WINEDEBUG=-all
 wine_prefix() {
     rm -rf "$1"
     mkdir -p "$1"
-    WINEPREFIX=$1
+    WINEPREFIX=$(cd "$1" && pwd) # Wine takes absolute paths only
     export WINEPREFIX
     # No Mono or Gecko installer dialogs: the program needs neither.
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1

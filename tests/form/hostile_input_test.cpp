@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -390,9 +392,8 @@ class HostileFileTest : public HostileInputTest {
 protected:
     void SetUp() override {
         HostileInputTest::SetUp();
-        char pattern[] = "/tmp/orvel-hostile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(temp_.isValid());
+        dir_ = temp_.path().toStdString();
     }
     void TearDown() override {
         std::filesystem::remove_all(dir_);
@@ -412,6 +413,7 @@ protected:
     }
 
 private:
+    QTemporaryDir temp_;
     std::filesystem::path dir_;
 };
 

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 #include <vector>
 
 namespace orvel {
@@ -33,8 +36,9 @@ private:
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "orvel-port-list-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
+        path = fs::temp_directory_path() /
+               ("orvel-port-list-" + std::to_string(std::random_device{}()));
+        fs::create_directory(path);
     }
     ~TempFolder() { fs::remove_all(path); }
     void touch(const std::string& name) const { std::ofstream(path / name).put('x'); }
@@ -131,6 +135,7 @@ TEST(PortListTest, PresentUsbAdaptersAreListedWithoutAProbe) {
 }
 
 // Restores an environment variable when the test ends.
+#ifndef _WIN32
 class ScopedEnv {
 public:
     explicit ScopedEnv(const char* name) : name_(name) {
@@ -177,6 +182,13 @@ TEST(PortListTest, SimulatedModuleLinksAreListedWhenTheyOpen) {
                          (runtime.path / "orvel-ports" / "module0").string()),
               0);
 }
+#else
+TEST(PortListTest, WindowsProbesEveryComNameInOrderAndListsThoseThatOpen) {
+    RecordingProber prober({"COM3", "\\\\.\\COM12"});
+    EXPECT_EQ(ListSerialPorts(prober), (std::vector<std::string>{"COM3", "\\\\.\\COM12"}));
+    EXPECT_EQ(prober.probed.size(), 256u);
+}
+#endif
 
 } // namespace
 } // namespace orvel
