@@ -10,22 +10,30 @@ namespace orvel::analysis {
 
 namespace {
 
-// The injection map read bilinearly at a continuous RPM position and a whole
-// load position, as the module reads it between nodes.
-double mapAt(const MapContext& map, double rpmPosition, int loadPosition) {
-    const auto cell = [&](int row, int column) {
-        return map.injectionMs[static_cast<std::size_t>(
-            std::clamp(row, 0, config::kMapRows - 1) * config::kMapColumns +
-            std::clamp(column, 0, config::kMapColumns - 1))];
+// The injection map at a row's node and a whole load position, straight
+// between the columns as the module reads it.
+double rowAt(const MapContext& map, int row, int loadPosition) {
+    const auto cell = [&](int column) {
+        return map.injectionMs[static_cast<std::size_t>(row * config::kMapColumns +
+                                                        std::min(column, config::kMapColumns - 1))];
     };
-    const int row = std::min(static_cast<int>(rpmPosition) / kStepsPerCell, config::kMapRows - 1);
     const int column = loadPosition / kStepsPerCell;
-    const double down = rpmPosition / kStepsPerCell - row;
     const double right = static_cast<double>(loadPosition % kStepsPerCell) / kStepsPerCell;
-    const auto across = [&](int r) {
-        return (1 - right) * cell(r, column) + right * cell(r, column + 1);
-    };
-    return (1 - down) * across(row) + down * across(row + 1);
+    return (1 - right) * cell(column) + right * cell(column + 1);
+}
+
+// The map's slope in ms per RPM step at a whole step: on a row, from the rows
+// either side (a cell corrected on its own must not read as a cliff in the
+// need on one side of it); between rows, the straight line the module reads.
+double slopeAt(const MapContext& map, int rpmPosition, int loadPosition) {
+    const int row = rpmPosition / kStepsPerCell;
+    if (rpmPosition % kStepsPerCell != 0) {
+        return (rowAt(map, row + 1, loadPosition) - rowAt(map, row, loadPosition)) / kStepsPerCell;
+    }
+    const int below = std::max(row - 1, 0);
+    const int above = std::min(row + 1, config::kMapRows - 1);
+    return (rowAt(map, above, loadPosition) - rowAt(map, below, loadPosition)) /
+           (kStepsPerCell * (above - below));
 }
 
 } // namespace
@@ -53,8 +61,11 @@ double rpmOffsetFactor(const MapContext& map, double rpm, int rpmPosition, int l
     if (steps < rpmPosition || steps >= rpmPosition + 1) {
         return 1;
     }
-    const double atStep = mapAt(map, rpmPosition, loadPosition);
-    const double atRpm = mapAt(map, steps, loadPosition);
+    const int row = rpmPosition / kStepsPerCell;
+    const double down = static_cast<double>(rpmPosition % kStepsPerCell) / kStepsPerCell;
+    const double atStep =
+        (1 - down) * rowAt(map, row, loadPosition) + down * rowAt(map, row + 1, loadPosition);
+    const double atRpm = atStep + slopeAt(map, rpmPosition, loadPosition) * (steps - rpmPosition);
     return atStep > 0 && atRpm > 0 ? atStep / atRpm : 1;
 }
 
