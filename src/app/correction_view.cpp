@@ -247,7 +247,7 @@ void CorrectionWindow::showCounts(const analysis::FilterCounts& counts) {
                     .arg(counts.excluded[f]);
     }
     if (proposal_) {
-        text += QStringLiteral("\nJá dentro da tolerância (ficam como estão): %1 células")
+        text += QStringLiteral("\nCélulas já dentro da tolerância (ficam como estão): %1")
                     .arg(proposal_->withinTolerance);
     }
     filters_->setText(text);
