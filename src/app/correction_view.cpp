@@ -113,8 +113,8 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
     layout->addLayout(top);
     layout->addLayout(grids);
     layout->addWidget(new QLabel(QStringLiteral(
-        "Laranja: mais combustível; azul: menos. Clique numa célula da proposta para excluí-la "
-        "ou incluí-la; passe o mouse para ver as leituras.")));
+        "Laranja: mais combustível; azul: menos; verde: já dentro da tolerância. Clique numa "
+        "célula da proposta para excluí-la ou incluí-la; passe o mouse para ver as leituras.")));
     layout->addLayout(buttons);
 
     for (QDoubleSpinBox* box :
