@@ -72,13 +72,11 @@ void Analysis::add(const recording::Recording& recording, const MapContext& own,
         const double longTrim = recording.value(col::longTrim, row);
         const double lambda = recording.value(col::lambdaMv, row);
         const double trims = shortTrim + longTrim;
-        const double rpmOffset = recording.known(col::rpm, row)
-                                     ? (1 + trims / 100) *
-                                               rpmOffsetFactor(own, recording.value(col::rpm, row),
-                                                               rpmPosition, loadPosition) *
-                                               100 -
-                                           100 - trims
-                                     : 0;
+        const double factor =
+            recording.known(col::rpm, row)
+                ? rpmOffsetFactor(own, recording.value(col::rpm, row), rpmPosition, loadPosition)
+                : 1.0;
+        const double rpmOffset = ((1 + trims / 100) * factor - 1) * 100 - trims; // per cent
         for (int i = 0; i < spread.count; ++i) {
             const auto& [cell, w] = spread.cells[static_cast<std::size_t>(i)];
             const double ws = w * seconds;

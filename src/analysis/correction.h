@@ -84,8 +84,8 @@ struct CellResult {
     double current = 0;       // the window's value, ms
     bool covered = false;
     bool clamped = false;
-    // Covered, but its new tenth would not bring it closer than the tolerance:
-    // it keeps its value.
+    // Covered, but its new tenth would not bring it closer to the need by more
+    // than the tolerance: it keeps its value.
     bool withinTolerance = false;
     double correctionPercent = 0; // after clamping
     double proposed = 0;          // ms, at the map's tenth
