@@ -1,6 +1,7 @@
 #include "analysis/correction.h"
 
 #include "analysis/cell_weights.h"
+#include "analysis/rpm_offset.h"
 #include "analysis/set_filter.h"
 #include "core/control_store.h"
 #include "model/config.h"
@@ -70,6 +71,12 @@ void Analysis::add(const recording::Recording& recording, const MapContext& own,
         const double shortTrim = recording.value(col::shortTrim, row);
         const double longTrim = recording.value(col::longTrim, row);
         const double lambda = recording.value(col::lambdaMv, row);
+        const double trims = shortTrim + longTrim;
+        const double factor =
+            recording.known(col::rpm, row)
+                ? rpmOffsetFactor(own, recording.value(col::rpm, row), rpmPosition, loadPosition)
+                : 1.0;
+        const double rpmOffset = ((1 + trims / 100) * factor - 1) * 100 - trims; // per cent
         for (int i = 0; i < spread.count; ++i) {
             const auto& [cell, w] = spread.cells[static_cast<std::size_t>(i)];
             const double ws = w * seconds;
@@ -78,6 +85,7 @@ void Analysis::add(const recording::Recording& recording, const MapContext& own,
             s.shortTrim += ws * shortTrim;
             s.longTrim += ws * longTrim;
             s.lambdaMv += ws * lambda;
+            s.rpmOffset += ws * rpmOffset;
             s.ownMs += ws * own.injectionMs[static_cast<std::size_t>(cell)];
         }
     }
@@ -88,6 +96,7 @@ Proposal Analysis::propose(const MapContext& window) const {
     p.counts = counts_;
     p.mapsDiffer = mapsDiffer_;
     p.minSeconds = options_.minSeconds;
+    p.tolerancePercent = options_.tolerancePercent;
     const double limit = std::abs(options_.maxCorrectionPercent);
     for (std::size_t n = 0; n < sums_.size(); ++n) {
         const Sums& s = sums_[n];
@@ -101,15 +110,30 @@ Proposal Analysis::propose(const MapContext& window) const {
         c.meanShort = s.shortTrim / s.seconds;
         c.meanLong = s.longTrim / s.seconds;
         c.meanLambdaMv = s.lambdaMv / s.seconds;
+        c.meanRpmOffset = s.rpmOffset / s.seconds;
         if (s.seconds + 1e-9 < options_.minSeconds) {
             continue;
         }
-        const double wanted = c.meanShort + c.meanLong;
+        const double own = s.ownMs / s.seconds;
+        const double wanted = c.meanShort + c.meanLong + c.meanRpmOffset;
         c.correctionPercent = std::clamp(wanted, -limit, limit);
         c.clamped = c.correctionPercent != wanted;
-        c.proposed = correctedCell(s.ownMs / s.seconds, c.correctionPercent);
         c.covered = true;
         ++p.coveredCells;
+        const double candidate = correctedCell(own, c.correctionPercent);
+        if (cellText(candidate) == cellText(c.current)) {
+            continue;
+        }
+        // Both errors against the need measured, unclamped: a clamped cell is far off.
+        const double need = own * (1 + wanted / 100);
+        const auto errorAt = [need](double ms) { return std::abs(need / ms - 1) * 100; };
+        if (c.current > 0 &&
+            errorAt(c.current) - errorAt(candidate) <= options_.tolerancePercent + 1e-9) {
+            c.withinTolerance = true;
+            ++p.withinTolerance;
+            continue;
+        }
+        c.proposed = candidate;
     }
     return p;
 }

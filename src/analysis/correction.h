@@ -39,6 +39,11 @@ struct Options {
     // other before a set describes that point of the map.
     double settleSeconds = 2;
     double timeScale = 1;
+    // A cell changes only when its new tenth comes closer to the need the trims
+    // measured by more than this. The module reports its long trim in whole per
+    // cent (half a per cent either way) and its loop sits a little off the probe's
+    // target: a smaller gain may as well be a loss.
+    double tolerancePercent = 0.5;
 };
 
 // The trims' range in the module: a trim there has run out of authority, so the
@@ -75,9 +80,13 @@ struct CellResult {
     double meanShort = 0;
     double meanLong = 0;
     double meanLambdaMv = 0;
-    double current = 0; // the window's value, ms
+    double meanRpmOffset = 0; // per cent the RPM's offset from its step adds
+    double current = 0;       // the window's value, ms
     bool covered = false;
     bool clamped = false;
+    // Covered, but its new tenth would not bring it closer to the need by more
+    // than the tolerance: it keeps its value.
+    bool withinTolerance = false;
     double correctionPercent = 0; // after clamping
     double proposed = 0;          // ms, at the map's tenth
     [[nodiscard]] double changePercent() const {
@@ -90,7 +99,9 @@ struct Proposal {
     FilterCounts counts;
     bool mapsDiffer = false; // some recording ran with another injection map
     int coveredCells = 0;
+    int withinTolerance = 0;
     double minSeconds = 0;
+    double tolerancePercent = 0;
 };
 
 // Why a proposal covers no cell, with the numbers that say how close it came.
@@ -125,6 +136,7 @@ private:
         double shortTrim = 0;
         double longTrim = 0;
         double lambdaMv = 0;
+        double rpmOffset = 0;
         double ownMs = 0;
     };
     Options options_;

@@ -1,5 +1,6 @@
 #include "app/correction_view.h"
 
+#include "app/correction_grid.h"
 #include "app/main_window.h"
 #include "model/config.h"
 #include "model/number_text.h"
@@ -7,7 +8,6 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -16,34 +16,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cctype>
-#include <cmath>
 
 namespace orvel::app {
 
 namespace {
-
-// The captions above the injection map's columns (TPS or MAP steps).
-constexpr std::array<std::string_view, 8> kInjectionColumnLabels{
-    "Label57", "Label63", "Label64", "Label65", "Label66", "Label69", "Label70", "Label71"};
-constexpr int kCellWidth = 68;
-constexpr int kCellHeight = 38;
-
-QString number(double value, std::string_view pattern) {
-    return QString::fromStdString(numtext::formatPattern(value, pattern));
-}
-
-// More fuel shades towards orange, less towards blue; full colour at 15 %.
-QColor changeColour(double percent) {
-    if (std::abs(percent) < 0.05) {
-        return Qt::white;
-    }
-    const double t = std::min(std::abs(percent) / 15, 1.0) * 0.8 + 0.2;
-    const QColor end = percent > 0 ? QColor(255, 140, 40) : QColor(60, 130, 255);
-    const auto mix = [t](int to) { return static_cast<int>(std::lround(255 + (to - 255) * t)); };
-    return {mix(end.red()), mix(end.green()), mix(end.blue())};
-}
 
 QDoubleSpinBox* decimalBox(double value, double low, double high, double step, int decimals) {
     auto* box = new QDoubleSpinBox;
@@ -82,6 +59,10 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
     maxTps_ = decimalBox(defaults.maxTpsVoltsPerSecond, 0.01, 1000, 0.1, 2);
     settle_ = decimalBox(defaults.settleSeconds, 0, 60, 0.5, 1);
     timeScale_ = decimalBox(defaults.timeScale, 1, 10, 1, 0);
+    tolerance_ = decimalBox(defaults.tolerancePercent, 0, 5, 0.1, 1);
+    tolerance_->setToolTip(QStringLiteral(
+        "Uma célula só muda quando o novo décimo a aproxima da necessidade medida por mais que "
+        "isto: o % Longo vem em inteiros, meio por cento para cada lado."));
     timeScale_->setToolTip(QStringLiteral(
         "Para registros feitos com o simulador em --time-scale N: os tempos acima são do motor, "
         "N vezes os do registro."));
@@ -91,6 +72,7 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
     optionsForm->addRow(QStringLiteral("Acelerador parado: variação até (V/s)"), maxTps_);
     optionsForm->addRow(QStringLiteral("Tempo parado num ponto (s)"), settle_);
     optionsForm->addRow(QStringLiteral("Escala de tempo do registro (×)"), timeScale_);
+    optionsForm->addRow(QStringLiteral("Tolerância da leitura (%)"), tolerance_);
     filters_ = new QLabel;
     filters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* top = new QHBoxLayout;
@@ -98,8 +80,8 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
     top->addSpacing(24);
     top->addWidget(filters_, 1);
 
-    current_ = makeGrid();
-    proposed_ = makeGrid();
+    current_ = makeCorrectionGrid(window_.form().controls);
+    proposed_ = makeCorrectionGrid(window_.form().controls);
     connect(proposed_, &QTableWidget::cellClicked,
             [this](int row, int column) { toggleCell(row * config::kMapColumns + column); });
     auto* grids = new QHBoxLayout;
@@ -131,11 +113,12 @@ CorrectionWindow::CorrectionWindow(MainWindow& window, std::vector<analysis::Inp
     layout->addLayout(top);
     layout->addLayout(grids);
     layout->addWidget(new QLabel(QStringLiteral(
-        "Laranja: mais combustível; azul: menos. Clique numa célula da proposta para excluí-la "
-        "ou incluí-la; passe o mouse para ver as leituras.")));
+        "Laranja: mais combustível; azul: menos; verde: já dentro da tolerância. Clique numa "
+        "célula da proposta para excluí-la ou incluí-la; passe o mouse para ver as leituras.")));
     layout->addLayout(buttons);
 
-    for (QDoubleSpinBox* box : {maxCorrection_, minSeconds_, maxTps_, settle_, timeScale_}) {
+    for (QDoubleSpinBox* box :
+         {maxCorrection_, minSeconds_, maxTps_, settle_, timeScale_, tolerance_}) {
         connect(box, &QDoubleSpinBox::valueChanged, [this] { analyse(); });
     }
     // The window follows the map: every change of a cell or of what the analysis
@@ -160,37 +143,6 @@ bool CorrectionWindow::followed(const std::string& name) {
     return name == "cbCilindros" || name == "eSondaTemp" || name == "cbSondaAtiva";
 }
 
-QTableWidget* CorrectionWindow::makeGrid() {
-    auto* grid = new QTableWidget(config::kMapRows, config::kMapColumns);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    grid->setFocusPolicy(Qt::NoFocus);
-    QStringList rows;
-    for (int rpm : config::kRowRpm) {
-        rows << QString::number(rpm);
-    }
-    QStringList columns;
-    for (auto label : kInjectionColumnLabels) {
-        columns << QString::fromStdString(window_.form().controls.caption(label)).trimmed();
-    }
-    grid->setVerticalHeaderLabels(rows);
-    grid->setHorizontalHeaderLabels(columns);
-    grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
-    grid->verticalHeader()->setDefaultSectionSize(kCellHeight);
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setFixedSize(grid->verticalHeader()->sizeHint().width() + kCellWidth * 8 + 4,
-                       grid->horizontalHeader()->sizeHint().height() + kCellHeight * 9 + 4);
-    for (int n = 0; n < config::kMapCells; ++n) {
-        auto* item = new QTableWidgetItem;
-        item->setTextAlignment(Qt::AlignCenter);
-        grid->setItem(n / config::kMapColumns, n % config::kMapColumns, item);
-    }
-    return grid;
-}
-
 analysis::Options CorrectionWindow::options() const {
     analysis::Options o;
     o.maxCorrectionPercent = maxCorrection_->value();
@@ -198,17 +150,19 @@ analysis::Options CorrectionWindow::options() const {
     o.maxTpsVoltsPerSecond = maxTps_->value();
     o.settleSeconds = settle_->value();
     o.timeScale = timeScale_->value();
+    o.tolerancePercent = tolerance_->value();
     return o;
 }
 
 void CorrectionWindow::setOptions(const analysis::Options& o) {
     const QSignalBlocker b1(maxCorrection_), b2(minSeconds_), b3(maxTps_), b4(settle_),
-        b5(timeScale_);
+        b5(timeScale_), b6(tolerance_);
     maxCorrection_->setValue(o.maxCorrectionPercent);
     minSeconds_->setValue(o.minSeconds);
     maxTps_->setValue(o.maxTpsVoltsPerSecond);
     settle_->setValue(o.settleSeconds);
     timeScale_->setValue(o.timeScale);
+    tolerance_->setValue(o.tolerancePercent);
     analyse();
 }
 
@@ -252,10 +206,7 @@ QString CorrectionWindow::analyse() {
                    true);
     } else {
         for (int n = 0; n < config::kMapCells; ++n) {
-            auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
-            item->setText(QString());
-            item->setToolTip(QString());
-            item->setBackground(Qt::white);
+            clearProposedCell(*proposed_->item(n / config::kMapColumns, n % config::kMapColumns));
         }
         mapsNote_->setVisible(false);
         showStatus(QStringLiteral("Sem proposta: ") + problem, true);
@@ -295,6 +246,10 @@ void CorrectionWindow::showCounts(const analysis::FilterCounts& counts) {
                     .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
                     .arg(counts.excluded[f]);
     }
+    if (proposal_) {
+        text += QStringLiteral("\nCélulas já dentro da tolerância (ficam como estão): %1")
+                    .arg(proposal_->withinTolerance);
+    }
     filters_->setText(text);
 }
 
@@ -302,38 +257,9 @@ void CorrectionWindow::showProposal() {
     const analysis::Proposal& p = *proposal_;
     mapsNote_->setVisible(p.mapsDiffer);
     for (int n = 0; n < config::kMapCells; ++n) {
-        const auto& c = p.cells[static_cast<std::size_t>(n)];
-        auto* item = proposed_->item(n / config::kMapColumns, n % config::kMapColumns);
-        QString tip = QStringLiteral("Leitura estável: %1 s").arg(number(c.seconds, "0.0"));
-        if (c.seconds > 0) {
-            tip += QStringLiteral("\n% Curto médio: %1\n% Longo médio: %2\nSonda média: %3 mV")
-                       .arg(number(c.meanShort, "0.0"), number(c.meanLong, "0.0"),
-                            number(c.meanLambdaMv, "0"));
-        }
-        item->setForeground(Qt::black);
-        if (!c.covered) {
-            // Kept as it is: shown greyed so the grid reads as the whole proposed map.
-            item->setText(number(c.current, "0.0"));
-            item->setForeground(QColor(150, 150, 150));
-            item->setBackground(QColor(240, 240, 240));
-            item->setToolTip(tip + QStringLiteral("\nPoucas leituras: fica como está"));
-            continue;
-        }
-        tip +=
-            QStringLiteral("\nCorreção: %1 %").arg(number(c.correctionPercent, "+0.0;-0.0;0.0")) +
-            (c.clamped ? QStringLiteral(" (limitada)") : QString());
-        if (excluded_[static_cast<std::size_t>(n)]) {
-            // The value it keeps, not the one it will not get.
-            item->setText(number(c.current, "0.0") + QStringLiteral("\nexcluída"));
-            item->setBackground(QColor(170, 170, 170));
-            item->setToolTip(tip + QStringLiteral("\nProposta: %1; excluída: clique para incluir")
-                                       .arg(number(c.proposed, "0.0")));
-        } else {
-            item->setText(number(c.proposed, "0.0") + QStringLiteral("\n") +
-                          number(c.changePercent(), "+0.0 %;-0.0 %;0.0 %"));
-            item->setBackground(changeColour(c.changePercent()));
-            item->setToolTip(tip);
-        }
+        showProposedCell(*proposed_->item(n / config::kMapColumns, n % config::kMapColumns),
+                         p.cells[static_cast<std::size_t>(n)],
+                         excluded_[static_cast<std::size_t>(n)], p.tolerancePercent);
     }
 }
 

@@ -48,7 +48,6 @@ public:
     [[nodiscard]] QString filterText() const;
 
 private:
-    [[nodiscard]] QTableWidget* makeGrid();
     [[nodiscard]] analysis::Options options() const;
     [[nodiscard]] QString refusalToApply() const;
     void showCurrent(bool inMs);
@@ -70,6 +69,7 @@ private:
     QDoubleSpinBox* maxTps_ = nullptr;
     QDoubleSpinBox* settle_ = nullptr;
     QDoubleSpinBox* timeScale_ = nullptr;
+    QDoubleSpinBox* tolerance_ = nullptr;
     QTableWidget* current_ = nullptr;
     QTableWidget* proposed_ = nullptr;
     QLabel* mapsNote_ = nullptr;

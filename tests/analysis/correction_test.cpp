@@ -314,6 +314,70 @@ TEST(Analysis, CoverageIsSecondsOfSteadyRunningInTheEnginesTime) {
     }
 }
 
+struct ToleranceCase {
+    double cellMs, trims, tolerance, proposed;
+    bool withinTolerance;
+};
+
+TEST(Analysis, ACellMovesATenthOnlyWhenThatGainsMoreThanTheTolerance) {
+    // The module's trims are whole per cent: the cells' values vary instead.
+    const ToleranceCase cases[] = {
+        {7.6, 1, 0.5, 7.7, false},  // 1,00 % off now, 0,31 % at 7,7
+        {7.6, 1, 0.75, 7.6, true},  // ... a gain of 0,69 %
+        {5.5, 1, 0.5, 5.5, true},   // 1,00 % now, 0,80 % at 5,6
+        {5.5, -1, 0.5, 5.5, true},  // 1,00 % now, 0,83 % at 5,4
+        {5.5, -1, 0, 5.4, false},   // no tolerance: any gain
+        {4.8, -1, 0.5, 4.8, false}, // the tenth stays: nothing to judge
+        {4.8, -2, 0.5, 4.7, false}, // a small cell's tenth is large, and so is the gain
+        {5.0, 20, 0.5, 5.8, false}, // clamped at 15 %: far off either way
+    };
+    for (const auto& c : cases) {
+        Options options;
+        options.tolerancePercent = c.tolerance;
+        Analysis a(options);
+        a.add(recordingOf(std::vector<Row>(40, Row{.shortTrim = c.trims})), mapOf(c.cellMs),
+              mapOf(c.cellMs));
+        const Proposal p = a.propose(mapOf(c.cellMs));
+        EXPECT_DOUBLE_EQ(p.cells[27].proposed, c.proposed) << c.cellMs << " " << c.trims;
+        EXPECT_EQ(p.cells[27].withinTolerance, c.withinTolerance) << c.cellMs << " " << c.trims;
+        EXPECT_EQ(p.withinTolerance, c.withinTolerance ? 1 : 0);
+    }
+}
+
+struct OffsetCase {
+    const char* what;
+    double rpm;
+    int rpmPosition;
+    double ms19, ms27, ms35; // the map down column 3 at 1800, 2700 and 3600 RPM
+    double offset;           // per cent, cell 27
+};
+
+TEST(Analysis, TrimsAreCarriedFromTheRpmToItsStepAlongTheMapsSlope) {
+    const OffsetCase cases[] = {
+        {"on the row", 2700, 18, 7, 8, 9, 0},
+        // 0,2 of a step above: the map would read 8 + 0,2 / 6 there.
+        {"30 RPM above", 2730, 18, 7, 8, 9, (8 / (8 + 0.2 / 6.0) - 1) * 100},
+        // A row's slope comes from the rows either side, not from its neighbour alone.
+        {"a cell corrected alone", 2730, 18, 7, 8.8, 9, (8.8 / (8.8 + 0.2 / 6.0) - 1) * 100},
+        {"between rows", 3075, 20, 7, 8, 9,
+         ((8 + 2 / 6.0) / (8 + 2.5 / 6.0) - 1) * 100}, // half a step on: straight to 3600
+        {"RPM not within its step", 2900, 18, 7, 8, 9, 0},
+        {"RPM unknown", std::nan(""), 18, 7, 8, 9, 0},
+    };
+    for (const auto& c : cases) {
+        MapContext map = mapOf(8);
+        map.injectionMs[19] = c.ms19;
+        map.injectionMs[27] = c.ms27;
+        map.injectionMs[35] = c.ms35;
+        std::vector<Row> rows(40, Row{.rpmColumn = c.rpm, .rpmPosition = c.rpmPosition * 1.0});
+        Analysis a;
+        a.add(recordingOf(rows), map, map);
+        const CellResult cell = a.propose(map).cells[27];
+        EXPECT_NEAR(cell.meanRpmOffset, c.offset, 1e-9) << c.what;
+        EXPECT_NEAR(cell.correctionPercent, c.offset, 1e-9) << c.what;
+    }
+}
+
 TEST(MapContext, NamesTheColumnsARecordingLacks) {
     const std::string header =
         "\xEF\xBB\xBFTempo (s);RPM;Ti (ms);Sonda (mV);Temperatura (°C);% Curto;TPS (V);Linha Da "

@@ -33,9 +33,9 @@ recording::FrameSet framesFor(double rpm) {
     return set;
 }
 
-// Thirty seconds cruising in cell 27 with the trims at +6 and +4, then thirty in
-// cell 28 at -5 and -3.
-analysis::Input cruise(const ControlStore& store) {
+// Thirty seconds cruising in cell 27 with the trims at +6 (or `shortFirst`) and
+// +4, then thirty in cell 28 at -5 and -3.
+analysis::Input cruise(const ControlStore& store, double shortFirst = 6) {
     analysis::Input input;
     input.name = "2026-12-08_10-00-00.csv";
     input.map = analysis::contextFromStore(store);
@@ -45,7 +45,7 @@ analysis::Input cruise(const ControlStore& store) {
         v[col::rpm] = 2700;
         v[col::ti] = 3.5;
         v[col::temperature] = 90;
-        v[col::shortTrim] = first ? 6 : -5;
+        v[col::shortTrim] = first ? shortFirst : -5;
         v[col::longTrim] = first ? 4 : -3;
         v[col::lambdaMv] = 700;
         v[col::tpsVolts] = first ? 2 : 2.4;
@@ -196,6 +196,50 @@ private slots:
         QCOMPARE(rig.controls().text("e27i"), std::string("5,0"));
         app::openCorrectionWindow(rig.window.get(), *rig.window, {});
         QCOMPARE(rig.dialogs.shown.size(), std::size_t(1)); // only "select recordings"
+    }
+
+    // In percent the cells are no milliseconds: nothing is proposed, nothing written.
+    // Every activity that holds the map is named at once.
+    void aMapInPercentOrBusyIsNotWritten() {
+        WindowRig rig;
+        app::CorrectionWindow view(*rig.window, {cruise(rig.controls())});
+        QTest::mouseClick(rig.widget("btnAlterarMapas"), Qt::LeftButton);
+        QTest::mouseClick(rig.widget("btnPercentual"), Qt::LeftButton);
+        QTest::qWait(0);
+        const std::string inPercent = rig.controls().text("e27i");
+        QVERIFY(!view.proposal());
+        QVERIFY(cellText(view.proposalGrid(), 27).isEmpty());
+        QVERIFY(!view.apply());
+        QVERIFY2(view.status().contains("em %: volte para ms"), qPrintable(view.status()));
+        QCOMPARE(rig.controls().text("e27i"), inPercent);
+
+        QTest::mouseClick(rig.widget("btnmS"), Qt::LeftButton);
+        QTest::qWait(0);
+        QVERIFY(view.proposal());
+        rig.window->form().activity.scannerOn();
+        rig.window->form().activity.replayStarted();
+        const std::string before = rig.controls().text("e27i");
+        QVERIFY(!view.apply());
+        QCOMPARE(view.status(),
+                 QStringLiteral("Não é possível aplicar agora: desative o scanner; "
+                                "encerre a reprodução; volte da alteração de mapas."));
+        QCOMPARE(rig.controls().text("e27i"), before);
+    }
+
+    // +1 % on 5,6: 5,7 would leave it 0,77 % off, a gain under the tolerance.
+    void aCellWithinTheToleranceKeepsItsValueAndSaysSo() {
+        WindowRig rig;
+        rig.window->form().edit("Mapa de teste", [&] {
+            rig.controls().setText("e27i", "5,6");
+            rig.controls().setText("e28i", "5,0");
+        });
+        app::CorrectionWindow view(*rig.window, {cruise(rig.controls(), -3)});
+        QVERIFY(view.analyse().isEmpty());
+        QCOMPARE(cellText(view.proposalGrid(), 27), QStringLiteral("5,6\nna tolerância"));
+        QVERIFY(view.filterText().contains("dentro da tolerância (ficam como estão): 1"));
+        QVERIFY(view.apply());
+        QCOMPARE(rig.controls().text("e27i"), std::string("5,6"));
+        QCOMPARE(rig.controls().text("e28i"), std::string("4,6"));
     }
 
     void badInputGivesAMessageAndNoWindow() {
