@@ -21,11 +21,16 @@ std::size_t utf8Length(unsigned char lead) {
     return (lead & 0xF0) == 0xE0 ? 3 : 4;
 }
 
+// Empty for bytes that are not text in the code page (broken UTF-8).
 std::wstring wide(UINT codePage, std::string_view text) {
     const int size = static_cast<int>(text.size());
-    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int n = ::MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (n <= 0) {
+        return {};
+    }
     std::wstring out(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), n);
+    ::MultiByteToWideChar(codePage, flags, text.data(), size, out.data(), n);
     return out;
 }
 
@@ -61,9 +66,9 @@ std::optional<std::size_t> Windows1252::fromUtf8(std::string_view utf8, std::str
         const auto length =
             std::min(utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
         const auto character = utf8.substr(at, length);
-        if (length == 1) {
+        if (static_cast<unsigned char>(character[0]) < 0x80) {
             out.push_back(character[0]);
-        } else if (!narrow(kCodePage, wide(CP_UTF8, character), out)) {
+        } else if (const auto w = wide(CP_UTF8, character); w.empty() || !narrow(kCodePage, w, out)) {
             return at;
         }
         at += length;

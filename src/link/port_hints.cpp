@@ -28,9 +28,6 @@ std::string openFailureHint(int systemError) {
     case 32: // ERROR_SHARING_VIOLATION
         return "A porta está em uso por outro programa: feche o outro programa (outra janela "
                "do Orvel, um terminal serial) e clique em \"Ativar\" de novo.";
-    case 2: // ERROR_FILE_NOT_FOUND: the adapter was pulled out, or the number changed
-        return "A porta não existe mais: confira o adaptador e o número da porta COM no "
-               "Gerenciador de Dispositivos.";
     default:
         return {};
     }

@@ -40,8 +40,11 @@ int makeFolder(const std::string& folder) {
             continue;
         }
         const std::wstring prefix = path.substr(0, at);
-        if (::_wmkdir(prefix.c_str()) != 0 && errno != EEXIST && !isFolder(prefix)) {
-            return errno;
+        if (::_wmkdir(prefix.c_str()) != 0 && !isFolder(prefix)) {
+            // A file where a folder should be says "exists", its children "not found".
+            const int error = errno;
+            return ::GetFileAttributesW(prefix.c_str()) != INVALID_FILE_ATTRIBUTES ? ENOTDIR
+                                                                                   : error;
         }
     }
     return isFolder(path) ? 0 : ENOTDIR;
