@@ -42,8 +42,8 @@ DerivedStates controlStates(const Activity& a) {
         {"btnCarregar", P::Enabled, save && !a.tpsBusy()},
         {"btnAlterarMapas", P::Enabled, !fieldsBusy && !a.held(A::kAlterButton)},
         {"Button3", P::Enabled,
-         a.portOpen() && !a.receiving() && !a.uploading() && !a.tpsBusy() && !a.replay() &&
-             !a.calibratorHoldsScanner() && !a.held(A::kScannerButton)},
+         a.portOpen() && !a.receiving() && !a.uploading() && !a.checking() && !a.tpsBusy() &&
+             !a.replay() && !a.calibratorHoldsScanner() && !a.held(A::kScannerButton)},
         {"btnAtivar", P::Enabled, a.mayOpenPort()},
         {"btnDesativar", P::Enabled, a.mayClosePort()},
         {"btnConfigurarTps", P::Enabled, a.mayCalibrateTps()},
@@ -73,6 +73,10 @@ DerivedStates controlStates(const Activity& a) {
         s[next++] = {name, P::Visible, a.alteration()};
     }
     return s;
+}
+
+PageStates pageStates(const Activity& a) {
+    return {.checkModule = a.mayCheckModule(), .checking = a.checking()};
 }
 
 void applyControlStates(ControlStore& controls, const DerivedStates& states,
