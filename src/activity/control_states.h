@@ -28,6 +28,7 @@ using DerivedStates = std::array<DerivedState, kDerivedStates>;
 struct PageStates {
     bool checkModule = false; // "Conferir módulo" enabled
     bool checking = false;    // its wait shown
+    bool load = false;        // "Carregar na janela", as "Carregar"
     friend bool operator==(const PageStates&, const PageStates&) = default;
 };
 [[nodiscard]] PageStates pageStates(const Activity& activity);

@@ -101,7 +101,8 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
               .sent =
                   [this] {
                       moduleHistory.keep(ModuleHistory::Kind::Sent, sentMap_);
-                      if (windowHooks.sent) {
+                      // The TPS procedure's own upload is its step, not the user's send.
+                      if (windowHooks.sent && activity.tps() == Activity::Tps::None) {
                           windowHooks.sent();
                       }
                   }}),
@@ -266,6 +267,9 @@ void Form::refreshControlStates() {
         const DerivedStates states = controlStates(activity);
         applyControlStates(controls, states, applied_ ? &*applied_ : nullptr);
         applied_ = states;
+        if (windowHooks.activityChanged) {
+            windowHooks.activityChanged();
+        }
     }
 }
 

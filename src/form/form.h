@@ -112,9 +112,11 @@ public:
     UndoHistory history;
     // A copy of every configuration read or sent; off until given a folder.
     ModuleHistory moduleHistory;
-    // What the window adds: a reminder after a completed send, a check's result.
+    // What the window adds: a reminder after a completed send, a check's result,
+    // the states of its own pages' controls (pageStates()).
     struct WindowHooks {
         std::function<void()> sent;
+        std::function<void()> activityChanged;
         std::function<void(const ModuleChecker::Result&)> checked;
     } windowHooks;
 
