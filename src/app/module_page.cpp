@@ -189,7 +189,8 @@ void ModulePage::showResult(const ModuleChecker::Result& result) {
     status_->setText(summary);
     differences_->setVisible(differences_->count() > 0);
     if (!cells.isEmpty()) {
-        QWidget* page = cells.front()->parentWidget();
+        // Over the maps' page, as the comparison with a file frames its cells.
+        QWidget* page = window_.control(q(config::ignitionKey(0)))->parentWidget();
         frames_ = new CellFrames(page, window_.control(QStringLiteral("pnAguarde")),
                                  QStringLiteral("moduleCheckFrames"));
         frames_->setCells(cells);

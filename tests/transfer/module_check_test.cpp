@@ -33,12 +33,6 @@ protected:
         }
         return out;
     }
-    void answer(const modulecheck::StoredFrames& frames) {
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            form.received(frames::encodeFrame({static_cast<std::uint8_t>(i + 1), frames[i]}));
-        }
-        form.received(frames::encodeFrame({frames::kLastConfigurationId, {}}));
-    }
 };
 
 // The expected side goes through what a send does to each value, so only a
@@ -109,32 +103,6 @@ TEST_F(ModuleCheckTest, TpsEndPointsAndLostFramesAreReported) {
     EXPECT_EQ(outcome.differences[0].key, modulecheck::kTpsOpenKey);
     EXPECT_EQ(outcome.differences[0].packet, 31);
     EXPECT_EQ(outcome.missingFrames, std::vector<int>{3});
-}
-
-TEST_F(ModuleCheckTest, ChecksAgainstTheLastSendAndLeavesTheWindowAlone) {
-    std::optional<ModuleChecker::Result> result;
-    form.windowHooks.checked = [&](const ModuleChecker::Result& r) { result = r; };
-    setText("e5i", "4,4");
-    form.click("btnEnvia");
-    clock.advance(2000);
-    const auto module = stored("e5i", "4,6");
-    setText("e5i", "9,9"); // edited after the send: the module should still hold 4,4
-    (void)takeWrites();
-
-    form.dispatch([this] { form.moduleCheck.start(); });
-    EXPECT_EQ(hex(takeWrites().at(0)), "00 33 61 61 61 61");
-    EXPECT_FALSE(form.controls.enabled("btnEnvia"));
-    EXPECT_FALSE(form.controls.enabled("btnDesativar"));
-    EXPECT_FALSE(form.activity.mayCheckModule());
-    answer(module);
-
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->basis, ModuleChecker::Basis::LastSend);
-    ASSERT_EQ(result->outcome.differences.size(), 1u);
-    EXPECT_EQ(differenceText(form.controls, result->outcome.differences[0], result->basis),
-              "Mapa de Injeção, 500 RPM, coluna 6: enviado 4,4, no módulo 4,6 (pacote 10)");
-    EXPECT_EQ(text("e5i"), "9,9");
-    EXPECT_TRUE(form.controls.enabled("btnEnvia"));
 }
 
 TEST_F(ModuleCheckTest, SilenceEndsTheCheckAsItEndsARead) {
