@@ -1,7 +1,9 @@
 #include "app/cell_frames.h"
 
 #include <QEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace orvel::app {
 
@@ -30,6 +32,11 @@ void CellFrames::setCells(QList<QWidget*> cells) {
     update();
 }
 
+void CellFrames::setTip(QWidget* cell, const QString& tip) {
+    tips_.insert(cell, tip);
+    cell->installEventFilter(this);
+}
+
 void CellFrames::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setPen(QPen(kFrame, 2));
@@ -45,6 +52,11 @@ void CellFrames::paintEvent(QPaintEvent* /*event*/) {
 bool CellFrames::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == parentWidget()) {
         setGeometry(parentWidget()->rect());
+    }
+    if (event->type() == QEvent::ToolTip && tips_.contains(watched)) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tips_.value(watched),
+                           static_cast<QWidget*>(watched));
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QWidget>
 
@@ -13,6 +14,8 @@ class CellFrames : public QWidget {
 public:
     CellFrames(QWidget* page, QWidget* waitPanel, const QString& objectName);
     void setCells(QList<QWidget*> cells);
+    // A framed cell's tool tip tells why it is framed.
+    void setTip(QWidget* cell, const QString& tip);
     [[nodiscard]] int framedCount() const { return static_cast<int>(cells_.size()); }
 
 protected:
@@ -21,6 +24,7 @@ protected:
 
 private:
     QList<QWidget*> cells_;
+    QHash<QObject*, QString> tips_;
 };
 
 } // namespace orvel::app

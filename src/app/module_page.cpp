@@ -160,10 +160,13 @@ void ModulePage::showResult(const ModuleChecker::Result& result) {
     const auto& outcome = result.outcome;
     const auto& controls = window_.form().controls;
     QList<QWidget*> cells;
+    QStringList tips;
     for (const auto& d : outcome.differences) {
-        differences_->addItem(q(differenceText(controls, d, result.basis)));
+        const QString line = q(differenceText(controls, d, result.basis));
+        differences_->addItem(line);
         if (isMapCell(d.key)) {
             cells.append(window_.control(q(d.key)));
+            tips.append(QStringLiteral("Conferir módulo\n") + line);
         }
     }
     QString summary;
@@ -194,6 +197,9 @@ void ModulePage::showResult(const ModuleChecker::Result& result) {
         frames_ = new CellFrames(page, window_.control(QStringLiteral("pnAguarde")),
                                  QStringLiteral("moduleCheckFrames"));
         frames_->setCells(cells);
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            frames_->setTip(cells[i], tips[i]);
+        }
     }
     if (shownInReminder_ && !isVisible()) {
         reminderChecks_ = false;
