@@ -115,6 +115,11 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                            if (const auto& sent = upload.lastSent()) {
                                return std::pair(ModuleChecker::Basis::LastSend, *sent);
                            }
+                           if (activity.percent()) {
+                               throw RefusedError(" Atenção ! !  Nada foi enviado nesta sessão e o "
+                                                  "mapa de injeção está em \" % \". Converta para "
+                                                  "Ti \" mS \" antes de conferir.  ");
+                           }
                            return std::pair(ModuleChecker::Basis::Window,
                                             upload.packetsFromWindow());
                        },
