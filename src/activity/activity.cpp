@@ -8,17 +8,22 @@ constexpr std::uint8_t kGivenBackByATransferEnd =
 } // namespace
 
 bool Activity::mayTransfer() const {
-    return portOpen_ && !receiving() && !uploading() && !scanning() && !percent_ && !tpsBusy() &&
-           !replay_;
+    return portOpen_ && !receiving() && !uploading() && !checking_ && !scanning() && !percent_ &&
+           !tpsBusy() && !replay_;
 }
 
 bool Activity::mayStartScanner() const {
-    return portOpen_ && !receiving() && !uploading() && !replay_;
+    return portOpen_ && !receiving() && !uploading() && !checking_ && !replay_;
+}
+
+bool Activity::mayCheckModule() const {
+    return portOpen_ && !reading() && !uploading() && !checking_ && !scanning() &&
+           tps_ == Tps::None && !replay_ && !calibratorHoldsScanner_;
 }
 
 bool Activity::mayCalibrateTps() const {
-    return portOpen_ && tpsOffered_ && !receiving() && !uploading() && !percent_ && !tpsBusy() &&
-           !replay_;
+    return portOpen_ && tpsOffered_ && !receiving() && !uploading() && !checking_ && !percent_ &&
+           !tpsBusy() && !replay_;
 }
 
 bool Activity::mayEnterAlteration() const {
@@ -39,7 +44,7 @@ bool Activity::mayOpenPort() const {
 }
 
 bool Activity::mayClosePort() const {
-    return portOpen_ && !receiving() && !uploading() && !scanning() && !replay_ &&
+    return portOpen_ && !receiving() && !uploading() && !checking_ && !scanning() && !replay_ &&
            !held(kCloseButton);
 }
 
@@ -61,7 +66,8 @@ std::uint8_t Activity::mapWriteBlockers() const {
 }
 
 bool Activity::acceptsConfiguration() const {
-    return reading() || (!uploading() && !scanning() && tps_ == Tps::None && !replay_);
+    return reading() ||
+           (!uploading() && !checking_ && !scanning() && tps_ == Tps::None && !replay_);
 }
 
 void Activity::portOpened() {
@@ -74,6 +80,7 @@ void Activity::portClosed() {
     portOpen_ = false;
     read_ = Read::None;
     upload_ = Upload::None;
+    checking_ = false;
     if (scanner_ != Scanner::Off) {
         scannerOff();
     }
@@ -121,6 +128,16 @@ void Activity::uploadEnded() {
         tpsOffered_ = true;
         release(kGivenBackByATransferEnd);
     }
+    changed();
+}
+
+void Activity::checkStarted() {
+    checking_ = true;
+    changed();
+}
+
+void Activity::checkEnded() {
+    checking_ = false;
     changed();
 }
 

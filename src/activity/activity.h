@@ -4,8 +4,8 @@
 
 namespace orvel {
 
-// What runs now: the port, the read, the upload, the scanner, the TPS procedure,
-// the calibrator, the map-alteration and percent modes and a replay. Every
+// What runs now: the port, the read, the upload, the module check, the scanner,
+// the TPS procedure, the calibrator, the map-alteration and percent modes and a replay. Every
 // operation asks here before it starts and tells here when it ends; the window's
 // control states follow from it alone (control_states.h).
 class Activity {
@@ -39,6 +39,8 @@ public:
     [[nodiscard]] bool receiving() const { return read_ == Read::Receiving; }
     [[nodiscard]] Upload upload() const { return upload_; }
     [[nodiscard]] bool uploading() const { return upload_ != Upload::None; }
+    // "Conferir módulo" waits for the module's answer.
+    [[nodiscard]] bool checking() const { return checking_; }
     [[nodiscard]] Scanner scanner() const { return scanner_; }
     [[nodiscard]] bool scanning() const { return scanner_ == Scanner::On; }
     [[nodiscard]] Tps tps() const { return tps_; }
@@ -59,6 +61,8 @@ public:
     // refused here all the same: some starts come from other operations.
     [[nodiscard]] bool mayTransfer() const; // a read or a user's upload
     [[nodiscard]] bool mayStartScanner() const;
+    // The port is open and nothing else uses it or holds the configuration.
+    [[nodiscard]] bool mayCheckModule() const;
     [[nodiscard]] bool mayCalibrateTps() const;
     [[nodiscard]] bool mayEnterAlteration() const;
     [[nodiscard]] bool mayChangeMapAsWhole() const; // shifts and unit conversions
@@ -97,6 +101,9 @@ public:
     void uploadStarted(Upload owner);
     void uploadEnded();
 
+    void checkStarted();
+    void checkEnded();
+
     void scannerOn();
     void scannerStopping();
     void scannerOff();
@@ -121,6 +128,7 @@ private:
     bool portOpen_ = false;
     Read read_ = Read::None;
     Upload upload_ = Upload::None;
+    bool checking_ = false;
     Scanner scanner_ = Scanner::Off;
     Tps tps_ = Tps::None;
     bool alteration_ = false;

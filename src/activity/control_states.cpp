@@ -22,14 +22,22 @@ constexpr std::array<std::string_view, 7> kGaugesButRpmBar{"Gauge1", "Gauge2", "
 constexpr std::size_t kNamedRows = 25;
 static_assert(kNamedRows + kGaugesButRpmBar.size() + kShiftFields.size() == kDerivedStates);
 
+// A transfer, the scanner, the percent map or a replay holds the fields.
+bool fieldsBusy(const Activity& a) {
+    return a.receiving() || a.uploading() || a.scanning() || a.replay();
+}
+
+bool mayLoad(const Activity& a) {
+    return !fieldsBusy(a) && !a.percent() && !a.tpsBusy();
+}
+
 } // namespace
 
 DerivedStates controlStates(const Activity& a) {
     using P = DerivedState::Property;
     using A = Activity;
-    // A transfer, the scanner, the percent map or a replay holds the fields.
-    const bool fieldsBusy = a.receiving() || a.uploading() || a.scanning() || a.replay();
-    const bool save = !fieldsBusy && !a.percent();
+    const bool busy = fieldsBusy(a);
+    const bool save = !busy && !a.percent();
     const bool waitDisplay = a.uploading() && a.tps() == A::Tps::None;
     const bool gauges = a.scanning() || a.replay();
     const bool normalPage = !a.alteration();
@@ -39,11 +47,11 @@ DerivedStates controlStates(const Activity& a) {
         {"btnLerDados", P::Enabled, a.mayTransfer()},
         {"btnEnvia", P::Enabled, a.mayTransfer()},
         {"btnSalvar", P::Enabled, save},
-        {"btnCarregar", P::Enabled, save && !a.tpsBusy()},
-        {"btnAlterarMapas", P::Enabled, !fieldsBusy && !a.held(A::kAlterButton)},
+        {"btnCarregar", P::Enabled, mayLoad(a)},
+        {"btnAlterarMapas", P::Enabled, !busy && !a.held(A::kAlterButton)},
         {"Button3", P::Enabled,
-         a.portOpen() && !a.receiving() && !a.uploading() && !a.tpsBusy() && !a.replay() &&
-             !a.calibratorHoldsScanner() && !a.held(A::kScannerButton)},
+         a.portOpen() && !a.receiving() && !a.uploading() && !a.checking() && !a.tpsBusy() &&
+             !a.replay() && !a.calibratorHoldsScanner() && !a.held(A::kScannerButton)},
         {"btnAtivar", P::Enabled, a.mayOpenPort()},
         {"btnDesativar", P::Enabled, a.mayClosePort()},
         {"btnConfigurarTps", P::Enabled, a.mayCalibrateTps()},
@@ -73,6 +81,10 @@ DerivedStates controlStates(const Activity& a) {
         s[next++] = {name, P::Visible, a.alteration()};
     }
     return s;
+}
+
+PageStates pageStates(const Activity& a) {
+    return {.checkModule = a.mayCheckModule(), .checking = a.checking(), .load = mayLoad(a)};
 }
 
 void applyControlStates(ControlStore& controls, const DerivedStates& states,

@@ -24,6 +24,15 @@ using DerivedStates = std::array<DerivedState, kDerivedStates>;
 
 [[nodiscard]] DerivedStates controlStates(const Activity& activity);
 
+// The pages the window builds beside the store's controls ("Módulo").
+struct PageStates {
+    bool checkModule = false; // "Conferir módulo" enabled
+    bool checking = false;    // its wait shown
+    bool load = false;        // "Carregar na janela", as "Carregar"
+    friend bool operator==(const PageStates&, const PageStates&) = default;
+};
+[[nodiscard]] PageStates pageStates(const Activity& activity);
+
 // Writes into the store (pair partners follow) the states that differ from
 // `applied`, the ones written last time, or all of them when it is empty.
 void applyControlStates(ControlStore& controls, const DerivedStates& states,

@@ -1,11 +1,11 @@
 #include "app/comparison_panel.h"
 
+#include "app/cell_frames.h"
 #include "app/main_window.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolTip>
@@ -18,8 +18,6 @@ namespace orvel::app {
 
 namespace {
 
-const QColor kFrame(255, 0, 255); // apart from the cells' yellow, black and scanner red
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -29,39 +27,6 @@ QString cellName(std::size_t position) {
 }
 
 } // namespace
-
-// Paints a frame around each differing cell; lets every mouse event through.
-class ComparisonPanel::FrameOverlay : public QWidget {
-public:
-    explicit FrameOverlay(QWidget* page) : QWidget(page) {
-        setObjectName(QStringLiteral("comparisonFrames"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
-        setGeometry(page->rect());
-    }
-    void setCells(QList<QWidget*> cells) {
-        cells_ = std::move(cells);
-        update();
-    }
-    [[nodiscard]] int framedCount() const { return static_cast<int>(cells_.size()); }
-
-protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        painter.setPen(QPen(kFrame, 2));
-        painter.setBrush(Qt::NoBrush);
-        for (const QWidget* cell : cells_) {
-            if (cell->isVisibleTo(parentWidget())) {
-                const QRect r(cell->mapTo(parentWidget(), QPoint()), cell->size());
-                painter.drawRect(QRectF(r).adjusted(1, 1, -1, -1));
-            }
-        }
-    }
-
-private:
-    QList<QWidget*> cells_;
-};
 
 ComparisonPanel::ComparisonPanel(MainWindow& window, const QString& fileName,
                                  mapfile::Values fileValues)
@@ -92,15 +57,9 @@ ComparisonPanel::ComparisonPanel(MainWindow& window, const QString& fileName,
     layout->addWidget(close, 0, Qt::AlignRight);
 
     if (QWidget* first = window_.control(cellName(compare::kIgnitionFirst))) {
-        overlay_ = new FrameOverlay(first->parentWidget());
-        // The page is sized by its tab control, possibly after this.
-        first->parentWidget()->installEventFilter(this);
-        overlay_->show();
-        overlay_->raise();
-        // The wait panels still cover everything on the page.
-        if (QWidget* wait = window_.control(QStringLiteral("pnAguarde"))) {
-            overlay_->stackUnder(wait);
-        }
+        overlay_ =
+            new CellFrames(first->parentWidget(), window_.control(QStringLiteral("pnAguarde")),
+                           QStringLiteral("comparisonFrames"));
     }
     for (std::size_t i = compare::kIgnitionFirst; compare::isMapCell(i); ++i) {
         if (QWidget* cell = window_.control(cellName(i))) {
@@ -210,9 +169,6 @@ void ComparisonPanel::recompute() {
 }
 
 bool ComparisonPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && overlay_ && watched == overlay_->parentWidget()) {
-        overlay_->setGeometry(overlay_->parentWidget()->rect());
-    }
     if (event->type() == QEvent::ToolTip) {
         if (auto* cell = qobject_cast<QWidget*>(watched)) {
             const QString tip = cellToolTip(cell->objectName());

@@ -16,6 +16,7 @@ class QTreeWidget;
 
 namespace orvel::app {
 
+class CellFrames;
 class MainWindow;
 
 // "Comparar com arquivo...": while it lives, the map cells that differ from the
@@ -45,7 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class FrameOverlay;
     void fitCaptions();
 
     MainWindow& window_;
@@ -55,7 +55,7 @@ private:
     QHash<QString, QString> cellTips_; // cell name -> tool tip
     ControlStore::ObserverId observer_ = 0;
     QTimer pending_;
-    QPointer<FrameOverlay> overlay_;
+    QPointer<CellFrames> overlay_;
     QLabel* summary_ = nullptr;
     QTreeWidget* others_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "app/guarded_list.h"
 #include "app/jpeg_image.h"
 #include "app/map_context_menu.h"
+#include "app/module_page.h"
 #include "app/port_list_tips.h"
 #include "app/recordings_page.h"
 #include "app/screen_fit.h"
@@ -90,7 +91,7 @@ MainWindow::MainWindow(SerialLink& link, PortProber& prober, TimerFactory& timer
             control(qs(key))->setStyle(cellStyle_.get());
         }
     }
-    addRecordingsPage();
+    addOwnPages();
     editing_ = std::make_unique<MapEditing>(*this);
     form_->controls.setObserver(
         [this](const std::string& name, Prop prop) { storeChanged(name, prop); });
@@ -237,13 +238,23 @@ void MainWindow::setUpWindow() {
     }
 }
 
-void MainWindow::addRecordingsPage() {
+void MainWindow::addOwnPages() {
     recordings_ = new RecordingsPage(*this);
     tabs_->addTab(recordings_, QStringLiteral("Registros"));
+    module_ = new ModulePage(*this);
+    tabs_->addTab(module_, QStringLiteral("Módulo"));
     const QRect shown = canvas_->rect();
     const QRect tabs = tabs_->geometry();
-    recordings_->setHiddenEdges(std::max(0, tabs.right() - shown.right()),
-                                std::max(0, tabs.bottom() - shown.bottom()));
+    const int right = std::max(0, tabs.right() - shown.right());
+    const int bottom = std::max(0, tabs.bottom() - shown.bottom());
+    recordings_->setHiddenEdges(right, bottom);
+    module_->setHiddenEdges(right, bottom);
+}
+
+void MainWindow::showPage(QWidget* page) {
+    if (const int index = tabs_->indexOf(page); index >= 0 && tabs_->isTabVisible(index)) {
+        tabs_->setCurrentIndex(index);
+    }
 }
 
 void MainWindow::connectUserInput(const std::string& name, QWidget* widget) {
@@ -335,7 +346,9 @@ void MainWindow::storeChanged(const std::string& name, Prop prop) {
                 // Hiding the page in view shows the window's other page, as it did
                 // before "Registros" came after them.
                 for (int i = 0; i < tabs_->count(); ++i) {
-                    if (i != index && tabs_->widget(i) != recordings_ && tabs_->isTabVisible(i)) {
+                    const QWidget* own = tabs_->widget(i);
+                    if (i != index && own != recordings_ && own != module_ &&
+                        tabs_->isTabVisible(i)) {
                         tabs_->setCurrentIndex(i);
                         break;
                     }

@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace orvel::app {
 
+class ModulePage;
 class RecordingsPage;
 class CellPanelStyle;
 class MapEditing;
@@ -39,6 +40,9 @@ public:
     [[nodiscard]] QString controlNameOf(const QWidget* widget) const;
     // The third page, "Registros": recordings, their plot and replay.
     [[nodiscard]] RecordingsPage& recordingsPage() { return *recordings_; }
+    // The fourth page, "Módulo": the module check and the kept configurations.
+    [[nodiscard]] ModulePage& modulePage() { return *module_; }
+    void showPage(QWidget* page);
     // Keeps the window inside its screen's work area, now and when it moves to
     // another screen (the program calls it once shown).
     void followScreen();
@@ -53,7 +57,7 @@ private:
     void buildWidgets();
     QWidget* ensureWidget(const std::string& name);
     void setUpWindow();
-    void addRecordingsPage();
+    void addOwnPages();
     void connectUserInput(const std::string& name, QWidget* widget);
     void storeChanged(const std::string& name, Prop prop);
     void focusControl(const std::string& name);
@@ -73,6 +77,7 @@ private:
     QScrollArea* scroll_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     RecordingsPage* recordings_ = nullptr;
+    ModulePage* module_ = nullptr;
     QHash<QString, QWidget*> widgets_;
     QHash<const QWidget*, QString> names_;
     std::unique_ptr<MapEditing> editing_;

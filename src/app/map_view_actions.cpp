@@ -54,12 +54,27 @@ std::string readMapFile(const std::string& name) {
     return bytes.toStdString();
 }
 
+bool refusedInPercent(Form& form) {
+    if (form.activity.percent()) {
+        form.dialogs.message("O mapa de injeção está em %. Volte para mS antes de comparar "
+                             "com um arquivo.");
+        return true;
+    }
+    return false;
+}
+
+void compareWith(MainWindow& window, const std::string& name) {
+    auto values = compare::valuesFromSlots(mapfile::decodeSlots(readMapFile(name)));
+    // One comparison at a time: a new file replaces the one compared before.
+    delete ComparisonPanel::of(window);
+    auto* panel = new ComparisonPanel(window, QString::fromStdString(name), std::move(values));
+    panel->show();
+}
+
 void compareWithFile(MainWindow& window) {
     Form& form = window.form();
     form.dispatch([&] {
-        if (form.activity.percent()) {
-            form.dialogs.message("O mapa de injeção está em %. Volte para mS antes de comparar "
-                                 "com um arquivo.");
+        if (refusedInPercent(form)) {
             return;
         }
         const std::string last = window.property(kLastFileProperty).toString().toStdString();
@@ -69,15 +84,20 @@ void compareWithFile(MainWindow& window) {
             return;
         }
         window.setProperty(kLastFileProperty, QString::fromStdString(*name));
-        auto values = compare::valuesFromSlots(mapfile::decodeSlots(readMapFile(*name)));
-        // One comparison at a time: a new file replaces the one compared before.
-        delete ComparisonPanel::of(window);
-        auto* panel = new ComparisonPanel(window, QString::fromStdString(*name), std::move(values));
-        panel->show();
+        compareWith(window, *name);
     });
 }
 
 } // namespace
+
+void openComparison(MainWindow& window, const std::string& fileName) {
+    Form& form = window.form();
+    form.dispatch([&] {
+        if (!refusedInPercent(form)) {
+            compareWith(window, fileName);
+        }
+    });
+}
 
 void addViewEntries(QMenu& menu, MainWindow& window, MapKind map) {
     QAction* view = menu.addAction(QStringLiteral("Visualizar mapa"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class QMenu;
 
 namespace orvel::app {
@@ -12,5 +14,8 @@ enum class MapKind { Ignition, Injection };
 // comparison with a file ("Visualizar mapa", "Comparar com arquivo...",
 // "Fechar comparação"). The menu's owner calls this while building the menu.
 void addViewEntries(QMenu& menu, MainWindow& window, MapKind map);
+
+// The comparison with a file the user did not pick in a dialog (a kept copy).
+void openComparison(MainWindow& window, const std::string& fileName);
 
 } // namespace orvel::app

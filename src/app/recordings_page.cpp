@@ -4,6 +4,7 @@
 #include "app/control_widgets.h"
 #include "app/correction_window.h"
 #include "app/main_window.h"
+#include "app/open_folder.h"
 #include "app/recording_list.h"
 #include "app/recording_plot.h"
 #include "app/replay_bar.h"
@@ -11,7 +12,6 @@
 #include "recording/columns.h"
 #include "recording/reader.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,12 +25,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace orvel::app {
@@ -330,37 +328,8 @@ void RecordingsPage::deleteSelected() {
 void RecordingsPage::openFolder() {
     window_.form().dispatch([this] {
         // The folder the recorder writes, private to the user as the recorder makes it.
-        QDir().mkpath(QFileInfo(folder_).path());
-        if (!QDir(folder_).exists()) {
-            QDir().mkdir(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
+        openFolderInFileManager(this, window_.form(), folder_, folderNotOpened());
         refresh();
-#ifdef Q_OS_LINUX
-        // xdg-open starts even with no file manager to hand the folder to: only its
-        // exit tells, after this handler.
-        auto* open = new QProcess(this);
-        const auto failed = [this, open] {
-            open->deleteLater();
-            window_.form().dispatch([this] { throw FileError(folderNotOpened()); });
-        };
-        connect(open, &QProcess::finished, this, [open, failed](int code, QProcess::ExitStatus) {
-            if (code != 0) {
-                failed();
-            } else {
-                open->deleteLater();
-            }
-        });
-        connect(open, &QProcess::errorOccurred, this, [failed](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart) {
-                failed();
-            }
-        });
-        open->start(QStringLiteral("xdg-open"), {folder_});
-#else
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder_))) {
-            throw FileError(folderNotOpened());
-        }
-#endif
     });
 }
 

@@ -276,6 +276,10 @@ void MapFileHandler::btnCarregarClick() {
     load(readFile(*name));
 }
 
+void MapFileHandler::loadFile(const std::string& name) {
+    load(readFile(name));
+}
+
 void MapFileHandler::load(std::string_view fileBytes) {
     const auto table = codec_.decodeSlots(fileBytes);
     auto slot = [&](std::size_t position) -> std::string {

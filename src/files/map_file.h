@@ -72,6 +72,9 @@ public:
     // Fills the window from a map file's bytes: all 199 values, or nothing at all
     // when the TPS numbers are not whole numbers (ConversionError).
     void load(std::string_view fileBytes);
+    // The same from a file named without the dialog (a kept copy), refused as
+    // "Carregar" refuses it.
+    void loadFile(const std::string& name);
     // The handler's code page converters, kept for the program's run.
     [[nodiscard]] mapfile::Codec& codec() { return codec_; }
 

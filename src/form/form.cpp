@@ -48,6 +48,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
       timer2(timers.createTimer("Timer2")), timerTps(timers.createTimer("TimerTPS")),
       downloadTimeout(timers.createTimer("DownloadTimeout")),
       recorderCheck(timers.createTimer("RecorderCheck")),
+      checkTimeout(timers.createTimer("CheckTimeout")),
       port(controls, link_, prober_, activity,
            {.opened = [this] { receiver.reset(); },
             .beforeClose =
@@ -64,6 +65,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                     scanner.portClosed();
                     upload.abort();
                     download.abandon();
+                    moduleCheck.abandon();
                 },
             .closed =
                 [this](SerialPortController::Closed how) {
@@ -73,7 +75,14 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                 }}),
       receiver(controls,
                {.dispatch = [this](const std::function<void()>& h) { dispatch(h); },
-                .configuration = [this](const frames::ModuleFrame& f) { download.handleFrame(f); },
+                .configuration =
+                    [this](const frames::ModuleFrame& f) {
+                        if (activity.checking()) {
+                            moduleCheck.handleFrame(f);
+                        } else {
+                            download.handleFrame(f);
+                        }
+                    },
                 .scanner = [this](const frames::ModuleFrame& f) { scanner.handleFrame(f); },
                 .groupArrived = [this] { state.frameReceived = true; }}),
       download(
@@ -89,7 +98,37 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
                   },
               .tpsUploadEnded = [this](bool completed) { tps.ownUploadEnded(completed); },
               .started = [this] { sentMap_ = recordedMap(); },
-              .sent = [this] { moduleHistory.keep(ModuleHistory::Kind::Sent, sentMap_); }}),
+              .sent =
+                  [this] {
+                      moduleHistory.keep(ModuleHistory::Kind::Sent, sentMap_);
+                      // The TPS procedure's own upload is its step, not the user's send.
+                      if (windowHooks.sent && activity.tps() == Activity::Tps::None) {
+                          windowHooks.sent();
+                      }
+                  }}),
+      moduleCheck(activity, *checkTimeout, boxes, port,
+                  {.beforeStart = [this] { scanner.finishStopping(); },
+                   .expected =
+                       [this] {
+                           // The module keeps the last send of this run; with none, it
+                           // should hold what the window would send.
+                           if (const auto& sent = upload.lastSent()) {
+                               return std::pair(ModuleChecker::Basis::LastSend, *sent);
+                           }
+                           if (activity.percent()) {
+                               throw RefusedError(" Atenção ! !  Nada foi enviado nesta sessão e o "
+                                                  "mapa de injeção está em \" % \". Converta para "
+                                                  "Ti \" mS \" antes de conferir.  ");
+                           }
+                           return std::pair(ModuleChecker::Basis::Window,
+                                            upload.packetsFromWindow());
+                       },
+                   .completed =
+                       [this](const ModuleChecker::Result& result) {
+                           if (windowHooks.checked) {
+                               windowHooks.checked(result);
+                           }
+                       }}),
       scanner(controls, state, activity, *timer1, boxes, port,
               {.beforeStart = [this] { download.abandon(); },
                .sessionStarted = [this] { recorder.sessionStarted(); },
@@ -125,6 +164,7 @@ Form::Form(SerialLink& link_, PortProber& prober_, TimerFactory& timers, Dialogs
     timerTps->onTimer = [this] { dispatch([this] { tps.TimerTPSTimer(); }); };
     downloadTimeout->onTimer = [this] { dispatch([this] { download.timeoutTick(); }); };
     recorderCheck->onTimer = [this] { dispatch([this] { recorder.check(); }); };
+    checkTimeout->onTimer = [this] { dispatch([this] { moduleCheck.timeoutTick(); }); };
     auto& replayTimer = replay.player.timer();
     replayTimer.onTimer = [this, tick = replayTimer.onTimer] { dispatch(tick); };
     link.onReceived = [this](std::span<const std::uint8_t> bytes) { received(bytes); };
@@ -188,6 +228,7 @@ void Form::close() {
     timer2->setEnabled(false);
     timerTps->setEnabled(false);
     downloadTimeout->setEnabled(false);
+    checkTimeout->setEnabled(false);
     recorder.sessionEnded();
     recorderCheck->setEnabled(false);
     replay.player.pause();
@@ -198,7 +239,7 @@ std::string Form::replayRefusal() const {
     if (activity.scanner() != Activity::Scanner::Off) {
         return "Desative o Scanner antes de reproduzir um registro";
     }
-    if (activity.reading() || activity.uploading()) {
+    if (activity.reading() || activity.uploading() || activity.checking()) {
         return "Aguarde o fim da leitura ou do envio dos dados antes de reproduzir um registro";
     }
     if (activity.tps() != Activity::Tps::None) {
@@ -231,6 +272,9 @@ void Form::refreshControlStates() {
         const DerivedStates states = controlStates(activity);
         applyControlStates(controls, states, applied_ ? &*applied_ : nullptr);
         applied_ = states;
+        if (windowHooks.activityChanged) {
+            windowHooks.activityChanged();
+        }
     }
 }
 

@@ -19,6 +19,7 @@
 #include "tools/tps_calibration.h"
 #include "tools/unit_conversion.h"
 #include "transfer/download.h"
+#include "transfer/module_checker.h"
 #include "transfer/scanner.h"
 #include "transfer/upload.h"
 
@@ -91,11 +92,13 @@ public:
     std::unique_ptr<Timer> timerTps; // TPS calibration steps
     std::unique_ptr<Timer> downloadTimeout;
     std::unique_ptr<Timer> recorderCheck; // tells the user about recording faults
+    std::unique_ptr<Timer> checkTimeout;  // "Conferir módulo"
 
     SerialPortController port;
     FrameReceiver receiver;
     Download download;
     Upload upload;
+    ModuleChecker moduleCheck;
     Scanner scanner;
     EntryRules rules;
     MapAlteration alteration;
@@ -109,6 +112,13 @@ public:
     UndoHistory history;
     // A copy of every configuration read or sent; off until given a folder.
     ModuleHistory moduleHistory;
+    // What the window adds: a reminder after a completed send, a check's result,
+    // the states of its own pages' controls (pageStates()).
+    struct WindowHooks {
+        std::function<void()> sent;
+        std::function<void()> activityChanged;
+        std::function<void(const ModuleChecker::Result&)> checked;
+    } windowHooks;
 
 private:
     [[nodiscard]] std::string replayRefusal() const;

@@ -112,14 +112,24 @@ void Upload::startForTpsCalibration() {
     }
 }
 
-void Upload::start(Activity::Upload owner) {
-    const UploadValues values = prepare();
-    // Every value is checked before anything is shown or sent: an upload that
-    // stops half-way would leave the module with a mixed configuration.
+std::array<frames::ConfigPacket, frames::kLastPacket> Upload::packetsFromWindow() const {
+    return packetsFor(prepare());
+}
+
+std::array<frames::ConfigPacket, frames::kLastPacket>
+Upload::packetsFor(const UploadValues& values) const {
     std::array<frames::ConfigPacket, frames::kLastPacket> packets{};
     for (int k = frames::kFirstPacket; k <= frames::kLastPacket; ++k) {
         packets[static_cast<std::size_t>(k - 1)] = buildPacket(k, values);
     }
+    return packets;
+}
+
+void Upload::start(Activity::Upload owner) {
+    const UploadValues values = prepare();
+    // Every value is checked before anything is shown or sent: an upload that
+    // stops half-way would leave the module with a mixed configuration.
+    const auto packets = packetsFor(values);
     hooks_.beforeStart();
     packets_ = packets;
     static_cast<UploadValues&>(state_) = values;
@@ -182,6 +192,9 @@ void Upload::finish(bool completed) {
     }
     const bool forTps = activity_.upload() == Activity::Upload::Tps;
     activity_.uploadEnded();
+    if (completed) {
+        lastSent_ = packets_;
+    }
     if (completed && hooks_.sent) {
         hooks_.sent();
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -48,10 +49,19 @@ public:
     // Packet k (1..32) from the current texts and the values the click prepared.
     // Throws ConversionError / RefusedError when a value does not parse or fit.
     [[nodiscard]] frames::ConfigPacket buildPacket(int number) const;
+    // All 32 packets a click would send now; throws as the click refuses.
+    [[nodiscard]] std::array<frames::ConfigPacket, frames::kLastPacket> packetsFromWindow() const;
+    // The packets of the last upload whose end command went out.
+    [[nodiscard]] const std::optional<std::array<frames::ConfigPacket, frames::kLastPacket>>&
+    lastSent() const {
+        return lastSent_;
+    }
 
 private:
     void start(Activity::Upload owner);
     [[nodiscard]] UploadValues prepare() const;
+    [[nodiscard]] std::array<frames::ConfigPacket, frames::kLastPacket>
+    packetsFor(const UploadValues& values) const;
     [[nodiscard]] frames::ConfigPacket buildPacket(int number, const UploadValues& values) const;
     // Ends an upload: timer off, the activity told.
     void finish(bool completed);
@@ -65,6 +75,7 @@ private:
     // What the click found in the window, packet by packet: an edit during the
     // 1.7 s cannot leave the module half the old and half the new configuration.
     std::array<frames::ConfigPacket, frames::kLastPacket> packets_{};
+    std::optional<std::array<frames::ConfigPacket, frames::kLastPacket>> lastSent_;
 };
 
 } // namespace orvel

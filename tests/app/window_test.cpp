@@ -198,10 +198,11 @@ private slots:
     void startsOnTheSettingsPageWithBothTabs() {
         WindowRig rig;
         auto* tabs = rig.widget<QTabWidget>("Mapas");
-        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->count(), 4);
         QCOMPARE(tabs->tabText(0), q("Mapas e Scanner"));
         QCOMPARE(tabs->tabText(1), q("Configurações e Correções"));
         QCOMPARE(tabs->tabText(2), q("Registros"));
+        QCOMPARE(tabs->tabText(3), q("Módulo"));
         QCOMPARE(tabs->currentWidget(), rig.widget("TabSheet2"));
     }
 

@@ -54,8 +54,9 @@ struct Event {
         Replug,      // and put back
         ReplayStart, // value 1: and play
         ReplayStop,
-        File,     // the answer of a file dialog; value 0: cancelled
-        CloseBox, // the open box is answered
+        File,        // the answer of a file dialog; value 0: cancelled
+        CloseBox,    // the open box is answered
+        CheckModule, // "Conferir módulo" on its page
     };
     Kind kind = Kind::Tick;
     std::uint8_t what = 0;

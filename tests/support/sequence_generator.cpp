@@ -166,6 +166,8 @@ Event RandomSource::draw(const Form& form) {
         return {Kind::ReplayStart, 0, below(2)};
     case 97:
         return {Kind::ReplayStop, 0, 0};
+    case 98:
+        return {Kind::CheckModule, 0, 0};
     default:
         return {Kind::Tick, 0, between(1, 50)};
     }
@@ -222,6 +224,8 @@ std::string describe(const Event& e) {
         return e.value != 0 ? "file dialog: a file in the temp folder" : "file dialog: cancel";
     case Kind::CloseBox:
         return "OK";
+    case Kind::CheckModule:
+        return "click Conferir módulo";
     }
     return "?";
 }

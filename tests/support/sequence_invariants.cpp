@@ -165,6 +165,9 @@ public:
         if (c.visible("pnAguarde") || c.visible("Panel1")) {
             report(f, "wait panel still shown at the end");
         }
+        if (seen.form->activity.checking()) {
+            report(f, "module check still waiting at the end");
+        }
         if (seen.linkOpen && !scannerShowsRunning(seen) && !seen.uploadRunning() &&
             !clickable(c, "Button3")) {
             report(f, "Ativar Scanner not clickable with the port idle at the end");
@@ -364,6 +367,21 @@ std::vector<std::unique_ptr<Invariant>> builtInInvariants() {
                                     }
                                     return std::nullopt;
                                 }));
+    // (h): the module check has the port and the configuration to itself.
+    all.push_back(formInvariant("h: an operation can start during the module check",
+                                [](const Form& form) -> std::optional<std::string> {
+                                    if (!form.activity.checking()) {
+                                        return std::nullopt;
+                                    }
+                                    for (const char* name :
+                                         {"btnLerDados", "Button6", "btnEnvia", "Button8",
+                                          "Button3", "btnDesativar", "btnConfigurarTps"}) {
+                                        if (clickable(form.controls, name)) {
+                                            return std::string(name);
+                                        }
+                                    }
+                                    return std::nullopt;
+                                }));
     return all;
 }
 
@@ -381,6 +399,7 @@ std::uint32_t observableState(const Seen& seen) {
     put(a.replay(), 1);
     put(a.calibratorHoldsScanner(), 1);
     put(a.tpsOffered(), 1);
+    put(a.checking(), 1);
     for (auto held : {Activity::kScannerButton, Activity::kAlterButton, Activity::kCloseButton,
                       Activity::kOpenButton}) {
         put(a.held(held), 1);

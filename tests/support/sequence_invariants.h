@@ -64,7 +64,7 @@ struct Seen {
 };
 
 struct Violation {
-    std::string invariant; // "a" .. "g", or the name given with addInvariant
+    std::string invariant; // "a" .. "h", or the name given with addInvariant
     std::string key;       // the kind of fault, the same in every sequence that shows it
     std::string cause;     // the box last shown in the user's action, if one was
     std::string detail;
@@ -123,7 +123,7 @@ private:
 using FormCheck = std::function<std::optional<std::string>(const Form&)>;
 [[nodiscard]] std::unique_ptr<Invariant> formInvariant(std::string name, FormCheck check);
 
-// (a) .. (g).
+// (a) .. (h).
 [[nodiscard]] std::vector<std::unique_ptr<Invariant>> builtInInvariants();
 
 // A number for the window's observable state, to count the states reached.

@@ -84,6 +84,9 @@ public:
     }
 
     RunResult go() {
+        // A file an earlier run saved would make "Carregar" load something else.
+        std::error_code ignored;
+        std::filesystem::remove(parts_.folder / "map.txt", ignored);
         while (!stopped()) {
             const auto e = source_.next(form_, false);
             if (!e) {
@@ -147,7 +150,10 @@ private:
         } else if (e.kind == Kind::DropDown) {
             target = "cbPorta";
         }
-        const bool reachable = target.empty() || clickable(form_.controls, target);
+        // The page's button follows the activity as the window shows it.
+        const bool reachable = e.kind == Kind::CheckModule
+                                   ? pageStates(form_.activity).checkModule
+                                   : target.empty() || clickable(form_.controls, target);
         if (e.kind != Kind::CloseBox) {
             note(describe(e) + (reachable ? "" : " (not reachable: nothing happens)"));
         }
@@ -206,6 +212,9 @@ private:
             break;
         case Kind::ReplayStop:
             guarded("replay", [&] { form_.dispatch([this] { form_.replay.end(); }); });
+            break;
+        case Kind::CheckModule:
+            guarded("check", [&] { form_.dispatch([this] { form_.moduleCheck.start(); }); });
             break;
         case Kind::File:
         case Kind::CloseBox:
