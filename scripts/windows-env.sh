@@ -16,3 +16,13 @@ wine_prefix() {
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
     wineserver -w
 }
+
+# wine_offscreen: the prefix's programs draw off screen, with the Liberation
+# fonts. Wine passes no QT_* variable of Linux on to Windows programs, so these
+# go into the prefix's own environment.
+wine_offscreen() {
+    wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
+    wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR \
+        /d 'Z:\usr\share\fonts\truetype\liberation' /f >/dev/null 2>&1
+    wineserver -w
+}

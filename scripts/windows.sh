@@ -53,6 +53,7 @@ cmake --build "$build" -j"$(nproc)"
 
 step "tests under Wine"
 wine_prefix "$build/wine-tests"
+wine_offscreen
 (cd "$build" && ctest --output-on-failure -j2)
 
 step "program folder"

@@ -42,6 +42,7 @@ void openFolderInFileManager(QObject* owner, Form& form, const QString& folder,
     open->start(QStringLiteral("xdg-open"), {folder});
 #else
     (void)owner;
+    (void)form;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
         throw FileError(notOpened);
     }

@@ -5,6 +5,7 @@
 #include "recording/file_io.h"
 
 #ifdef _WIN32
+#include <QDir>
 #include <QStandardPaths>
 #endif
 
@@ -57,9 +58,13 @@ std::string reasonOf(int error) {
 
 std::string defaultFolder() {
 #ifdef _WIN32
-    // The user's local application data folder (%LOCALAPPDATA%). Named here rather
-    // than by the application's name, which in a test is the test's own.
-    const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // The user's local application data folder (%LOCALAPPDATA%), named here rather
+    // than by the application's name, which in a test is the test's own. A data
+    // folder given as on Linux wins, so that tests keep to folders of their own.
+    const QString given = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString local = QDir::isAbsolutePath(given)
+                              ? given
+                              : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return local.isEmpty() ? std::string()
                            : (local + QStringLiteral("/orvel/registros")).toStdString();
 #else
