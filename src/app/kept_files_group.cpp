@@ -1,5 +1,6 @@
 #include "app/kept_files_group.h"
 
+#include "app/folder_list.h"
 #include "app/main_window.h"
 #include "app/map_view_actions.h"
 #include "app/open_folder.h"
@@ -12,7 +13,6 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -24,13 +24,6 @@ namespace {
 
 constexpr int kNoteColumn = 4;
 constexpr int kRefreshDelayMs = 500;
-
-QPushButton* button(const QString& caption, const QString& name, const QString& hint) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
 
 } // namespace
 
@@ -55,15 +48,15 @@ KeptFilesGroup::KeptFilesGroup(MainWindow& window, const QString& folder)
     connect(list_, &QTreeWidget::itemSelectionChanged, this,
             [this] { setLoadEnabled(loadEnabled_); });
 
-    auto* compare = button(QStringLiteral("Comparar"), QStringLiteral("btnCompararGuardado"),
-                           QStringLiteral("Compara o arquivo escolhido com a janela."));
-    load_ = button(QStringLiteral("Carregar na janela"), QStringLiteral("btnCarregarGuardado"),
-                   QStringLiteral("Põe o arquivo escolhido na janela, como \"Carregar\"; "
-                                  "Ctrl+Z desfaz."));
-    auto* erase = button(QStringLiteral("Excluir"), QStringLiteral("btnExcluirGuardado"),
-                         QStringLiteral("Move o arquivo escolhido para a lixeira."));
-    auto* open = button(QStringLiteral("Abrir pasta"), QStringLiteral("btnAbrirPastaModulo"),
-                        QStringLiteral("Mostra a pasta das configurações guardadas."));
+    auto* compare = listButton(QStringLiteral("Comparar"), QStringLiteral("btnCompararGuardado"),
+                               QStringLiteral("Compara o arquivo escolhido com a janela."));
+    load_ = listButton(QStringLiteral("Carregar na janela"), QStringLiteral("btnCarregarGuardado"),
+                       QStringLiteral("Põe o arquivo escolhido na janela, como \"Carregar\"; "
+                                      "Ctrl+Z desfaz."));
+    auto* erase = listButton(QStringLiteral("Excluir"), QStringLiteral("btnExcluirGuardado"),
+                             QStringLiteral("Move o arquivo escolhido para a lixeira."));
+    auto* open = listButton(QStringLiteral("Abrir pasta"), QStringLiteral("btnAbrirPastaModulo"),
+                            QStringLiteral("Mostra a pasta das configurações guardadas."));
     connect(compare, &QPushButton::clicked, this, [this] { compareSelected(); });
     connect(load_, &QPushButton::clicked, this, [this] { loadSelected(); });
     connect(erase, &QPushButton::clicked, this, [this] { deleteSelected(); });
@@ -85,22 +78,8 @@ KeptFilesGroup::KeptFilesGroup(MainWindow& window, const QString& folder)
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
 
-    confirm = [this](const QString& question) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvel"), question,
-                        QMessageBox::NoButton, this);
-        auto* yes = box.addButton(QStringLiteral("Mover para a lixeira"), QMessageBox::AcceptRole);
-        box.setDefaultButton(box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
-        box.exec();
-        return box.clickedButton() == yes;
-    };
-    refreshTimer_.setSingleShot(true);
-    refreshTimer_.setInterval(kRefreshDelayMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (isVisible() && !refreshTimer_.isActive()) {
-            refreshTimer_.start();
-        }
-    });
+    confirm = [this](const QString& question) { return askMoveToTrash(this, question); };
+    refreshOnFolderChanges(this, watcher_, refreshTimer_, kRefreshDelayMs, [this] { refresh(); });
 }
 
 void KeptFilesGroup::refresh() {

@@ -3,6 +3,7 @@
 #include "app/chart_canvas.h"
 #include "app/control_widgets.h"
 #include "app/correction_window.h"
+#include "app/folder_list.h"
 #include "app/main_window.h"
 #include "app/open_folder.h"
 #include "app/recording_list.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -53,13 +53,6 @@ QIcon swatch(const QColor& colour) {
     return QIcon(pixmap);
 }
 
-QPushButton* button(const QString& caption, const QString& name, const QString& hint) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    return b;
-}
-
 } // namespace
 
 RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(recordingsFolder()) {
@@ -81,24 +74,10 @@ RecordingsPage::RecordingsPage(MainWindow& window) : window_(window), folder_(re
     layout->addLayout(main, 1);
     applyFonts();
 
-    confirm = [this](const QString& question) {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvel"), question,
-                        QMessageBox::NoButton, this);
-        auto* yes = box.addButton(QStringLiteral("Mover para a lixeira"), QMessageBox::AcceptRole);
-        box.setDefaultButton(box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
-        box.exec();
-        return box.clickedButton() == yes;
-    };
+    confirm = [this](const QString& question) { return askMoveToTrash(this, question); };
     // A recording being written changes the folder every second: one refresh for a
     // burst of changes, and none while the page is not shown (showing it refreshes).
-    refreshTimer_.setSingleShot(true);
-    refreshTimer_.setInterval(kRefreshDelayMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (isVisible() && !refreshTimer_.isActive()) {
-            refreshTimer_.start();
-        }
-    });
+    refreshOnFolderChanges(this, watcher_, refreshTimer_, kRefreshDelayMs, [this] { refresh(); });
 }
 
 RecordingsPage::~RecordingsPage() = default;
@@ -121,15 +100,16 @@ QGroupBox* RecordingsPage::buildListGroup() {
     auto* erase = new QShortcut(QKeySequence::Delete, list_, nullptr, nullptr, Qt::WidgetShortcut);
     connect(erase, &QShortcut::activated, this, [this] { deleteSelected(); });
 
-    auto* open = button(QStringLiteral("Abrir arquivo..."), QStringLiteral("btnAbrirRegistro"),
-                        QStringLiteral("Abre um registro de qualquer pasta."));
-    auto* folderButton = button(QStringLiteral("Abrir pasta"), QStringLiteral("btnAbrirPasta"),
-                                QStringLiteral("Mostra a pasta dos registros."));
-    auto* eraseButton = button(QStringLiteral("Excluir"), QStringLiteral("btnExcluirRegistro"),
-                               QStringLiteral("Move os registros escolhidos para a lixeira."));
-    auto* analyseButton = button(QStringLiteral("Analisar"), QStringLiteral("btnAnalisar"),
-                                 QStringLiteral("Propõe correções do mapa de injeção a partir das "
-                                                "correções da sonda nos registros escolhidos."));
+    auto* open = listButton(QStringLiteral("Abrir arquivo..."), QStringLiteral("btnAbrirRegistro"),
+                            QStringLiteral("Abre um registro de qualquer pasta."));
+    auto* folderButton = listButton(QStringLiteral("Abrir pasta"), QStringLiteral("btnAbrirPasta"),
+                                    QStringLiteral("Mostra a pasta dos registros."));
+    auto* eraseButton = listButton(QStringLiteral("Excluir"), QStringLiteral("btnExcluirRegistro"),
+                                   QStringLiteral("Move os registros escolhidos para a lixeira."));
+    auto* analyseButton =
+        listButton(QStringLiteral("Analisar"), QStringLiteral("btnAnalisar"),
+                   QStringLiteral("Propõe correções do mapa de injeção a partir das "
+                                  "correções da sonda nos registros escolhidos."));
     connect(open, &QPushButton::clicked, this, [this] { chooseFile(); });
     connect(folderButton, &QPushButton::clicked, this, [this] { openFolder(); });
     connect(eraseButton, &QPushButton::clicked, this, [this] { deleteSelected(); });
@@ -176,8 +156,8 @@ QGroupBox* RecordingsPage::buildPlotGroup() {
     canvas_ = new ChartCanvas;
     canvas_->setObjectName(QStringLiteral("grafico"));
     plot_ = std::make_unique<RecordingPlot>(*canvas_);
-    auto* all = button(QStringLiteral("Ver tudo"), QStringLiteral("btnVerTudo"),
-                       QStringLiteral("Mostra o registro inteiro."));
+    auto* all = listButton(QStringLiteral("Ver tudo"), QStringLiteral("btnVerTudo"),
+                           QStringLiteral("Mostra o registro inteiro."));
     connect(all, &QPushButton::clicked, this, [this] { plot_->showAll(); });
     auto* hint = new QLabel(
         QStringLiteral("Roda do mouse: zoom · arrastar: escolher trecho · botão direito: mover"));

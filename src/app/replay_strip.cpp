@@ -1,24 +1,16 @@
 #include "app/replay_strip.h"
 
+#include "app/tab_row_strip.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 
 namespace orvel::app {
 
-namespace {
-
-constexpr int kHeight = 23; // inside the tab row
-constexpr int kTop = 1;
-constexpr int kRightMargin = 4;
-
-} // namespace
-
 ReplayStrip::ReplayStrip(QWidget& window) : QFrame(&window) {
-    setObjectName(QStringLiteral("faixaReproducao"));
-    setFrameShape(QFrame::StyledPanel);
-    setStyleSheet(QStringLiteral("#faixaReproducao { background: #fff4d6; border: 1px solid "
-                                 "#c89b2c; border-radius: 3px; }"));
+    frameStrip(*this, QStringLiteral("faixaReproducao"), QStringLiteral("#fff4d6"),
+               QStringLiteral("#c89b2c"));
     auto* mark = new QLabel(QStringLiteral("<b>Reprodução</b>"));
     position_ = new QLabel;
     position_->setObjectName(QStringLiteral("lblFaixaPosicao"));
@@ -39,11 +31,9 @@ ReplayStrip::ReplayStrip(QWidget& window) : QFrame(&window) {
         }
     });
     for (auto* b : {play_, stop_}) {
-        b->setFixedHeight(kHeight - 4); // within the strip's border
+        b->setFixedHeight(kStripButtonHeight);
     }
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 2, 3, 2);
-    layout->setSpacing(6);
+    auto* layout = stripRow(*this);
     layout->addWidget(mark);
     layout->addWidget(position_);
     layout->addWidget(play_);
@@ -61,10 +51,7 @@ void ReplayStrip::present(bool visible, bool playing, const QString& position) {
     // Wide enough for the longest position text, so the strip does not jump.
     position_->setMinimumWidth(
         position_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")));
-    adjustSize();
-    const auto* window = parentWidget();
-    setGeometry(window->width() - width() - kRightMargin, kTop, width(), kHeight);
-    raise();
+    placeStrip(*this);
     setVisible(true);
 }
 

@@ -1,24 +1,16 @@
 #include "app/send_reminder.h"
 
+#include "app/tab_row_strip.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 
 namespace orvel::app {
 
-namespace {
-
-constexpr int kHeight = 23; // inside the tab row, as the replay's strip
-constexpr int kTop = 1;
-constexpr int kRightMargin = 4;
-
-} // namespace
-
 SendReminder::SendReminder(QWidget& window) : QFrame(&window) {
-    setObjectName(QStringLiteral("lembreteConferir"));
-    setFrameShape(QFrame::StyledPanel);
-    setStyleSheet(QStringLiteral("#lembreteConferir { background: #e3f0ff; border: 1px solid "
-                                 "#5b8fd0; border-radius: 3px; }"));
+    frameStrip(*this, QStringLiteral("lembreteConferir"), QStringLiteral("#e3f0ff"),
+               QStringLiteral("#5b8fd0"));
     text_ = new QLabel;
     text_->setObjectName(QStringLiteral("lblLembrete"));
     action_ = new QToolButton;
@@ -35,11 +27,9 @@ SendReminder::SendReminder(QWidget& window) : QFrame(&window) {
     });
     connect(close, &QToolButton::clicked, this, &QWidget::hide);
     for (auto* b : {action_, close}) {
-        b->setFixedHeight(kHeight - 4);
+        b->setFixedHeight(kStripButtonHeight);
     }
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 2, 3, 2);
-    layout->setSpacing(6);
+    auto* layout = stripRow(*this);
     layout->addWidget(text_);
     layout->addWidget(action_);
     layout->addWidget(close);
@@ -53,10 +43,7 @@ void SendReminder::present(const QString& text, const QString& action) {
     text_->setText(text);
     action_->setText(action);
     action_->setVisible(!action.isEmpty());
-    adjustSize();
-    const auto* window = parentWidget();
-    setGeometry(window->width() - width() - kRightMargin, kTop, width(), kHeight);
-    raise();
+    placeStrip(*this);
     show();
     hide_.start();
 }

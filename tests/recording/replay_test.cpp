@@ -1,6 +1,7 @@
 #include "core/errors.h"
 #include "recording/replay.h"
 #include "support/fakes.h"
+#include "support/recordings.h"
 
 #include <gtest/gtest.h>
 
@@ -12,24 +13,6 @@
 
 namespace orvel::test {
 namespace {
-
-// Eleven sets 200 ms apart; set n shows the temperature 40 + n and, with four
-// cylinders, 1000 RPM (period 1200).
-std::shared_ptr<const recording::Recording> elevenSets() {
-    auto rec = std::make_shared<recording::Recording>();
-    for (int n = 0; n <= 10; ++n) {
-        std::array<double, recording::kValueColumns.size()> values{};
-        values[recording::col::rpm] = 1000;
-        values[recording::col::temperature] = 40 + n;
-        const recording::FrameSet frames{{
-            {29, {static_cast<std::uint8_t>(40 + n), 0, 0, 0, 0, 0, 0, 20}},
-            {30, {10, 14, 0x18, 0x01, 0, 0xB0, 0x04, 1}},
-            {31, {0, 0, 0, 0, 0, 0, 0, 0}},
-        }};
-        rec->append(n * 0.2, values, frames);
-    }
-    return rec;
-}
 
 const std::vector<std::string> kLocked{"btnLerDados", "Button6",   "btnEnvia",    "Button8",
                                        "btnSalvar",   "Button1",   "btnCarregar", "Button2",

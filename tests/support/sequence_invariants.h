@@ -31,6 +31,9 @@ enum class TpsPhase : std::uint8_t { None, FirstBox, Closed, OpenBox, Open };
 // and its page's tab is there.
 [[nodiscard]] bool clickable(const ControlStore& controls, std::string_view name);
 
+// The packet number of a configuration packet, or 0.
+[[nodiscard]] int packetOf(std::span<const std::uint8_t> bytes);
+
 // Facts gathered from outside the core while a sequence runs.
 struct Seen {
     const Form* form = nullptr;

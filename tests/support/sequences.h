@@ -34,6 +34,8 @@ struct RunResult {
     int events = 0;                 // applied, those inside boxes included
 };
 
+struct RunSetup;
+
 class SequenceTester {
 public:
     SequenceTester(); // with the invariants (a) .. (g)
@@ -54,10 +56,8 @@ public:
     // With an id, it ends where that violation shows.
     [[nodiscard]] std::string print(const Sequence& sequence, const std::string& stopAt = {});
 
-    struct Parts;
-
 private:
-    std::unique_ptr<Parts> parts_;
+    std::unique_ptr<RunSetup> setup_;
 };
 
 } // namespace orvel::test::seq
