@@ -54,7 +54,7 @@ ln -sf "$pty" "$WINEPREFIX/dosdevices/com5"
 # The run takes the program's own folder: its DLLs, plugins and qt.conf.
 app=$work/app
 cp -r "$winbuild/dist/Orvel" "$app"
-cp "$winbuild/tests/com_port_test.exe" "$app/"
+cp "$winbuild/com_port_test.exe" "$app/"
 mkdir -p "$app/platforms"
 cp "$ORVEL_WINDOWS_PREFIX/plugins/platforms/qoffscreen.dll" "$app/platforms/"
 cp "$ORVEL_WINDOWS_PREFIX/bin/Qt6Test.dll" "$app/"

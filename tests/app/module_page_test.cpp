@@ -93,6 +93,9 @@ private slots:
         QCOMPARE(rig.controls().text("cbCilindros"), std::string("4"));
 
         // To the trash only when the user says so, with its note.
+        if (!orvel::test::trashWorksHere()) {
+            QSKIP("no trash on this system");
+        }
         QStringList asked;
         group.confirm = [&](const QString& q) { return asked << q, asked.size() > 1; };
         rig.find<QPushButton>("btnExcluirGuardado")->click();

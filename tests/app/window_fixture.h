@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/manual_clock.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -20,6 +21,14 @@
 #include <vector>
 
 namespace orvel::test {
+
+// Whether files can go to the trash on this system (Wine keeps no trash).
+inline bool trashWorksHere() {
+    QTemporaryDir dir;
+    const QString probe = dir.filePath(QStringLiteral("probe"));
+    QFile file(probe);
+    return file.open(QIODevice::WriteOnly) && (file.close(), QFile::moveToTrash(probe));
+}
 
 class WindowLink : public SerialLink, public PortProber {
 public:
