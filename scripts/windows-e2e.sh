@@ -58,9 +58,13 @@ cp "$winbuild/com_port_test.exe" "$app/"
 mkdir -p "$app/platforms"
 cp "$ORVEL_WINDOWS_PREFIX/plugins/platforms/qoffscreen.dll" "$app/platforms/"
 cp "$ORVEL_WINDOWS_PREFIX/bin/Qt6Test.dll" "$app/"
-QT_QPA_PLATFORM=offscreen ORVEL_E2E_PORT=COM5 ORVEL_E2E_OUT=$(winepath -w "$work/windows/out") \
-    wine "$app/com_port_test.exe"
+wine_offscreen
+status=0
+ORVEL_E2E_PORT=COM5 ORVEL_E2E_OUT=$(winepath -w "$work/windows/out") \
+    wine "$app/com_port_test.exe" -o "$(winepath -w "$work/windows/report.txt"),txt" || status=$?
 wineserver -w
+cat "$work/windows/report.txt"
+[ "$status" -eq 0 ] || exit "$status"
 
 cmp "$work/linux/out/lido.txt" "$work/windows/out/lido.txt"
 received linux >"$work/linux.received"

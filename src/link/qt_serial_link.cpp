@@ -165,19 +165,28 @@ void QtSerialLink::write(std::span<const std::uint8_t> bytes) {
 }
 
 bool QtSerialLink::probe(const std::string& name) {
+#ifdef _WIN32
+    // An exclusive open of the device and nothing more: the serial layer's own
+    // open also starts waiting for line events, which some drivers (and Wine's
+    // emulation of a machine's own UART) never let go of. "Access denied" is a
+    // port that exists and is in use, listed so that "Ativar" can say so.
+    const std::wstring device = L"\\\\.\\" + QString::fromStdString(plainName(name)).toStdWString();
+    const HANDLE handle = ::CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    ::CloseHandle(handle);
+    return true;
+#else
     QSerialPort trial;
     trial.setPortName(QString::fromStdString(plainName(name)));
     if (!trial.open(QIODevice::ReadWrite)) {
-#ifdef _WIN32
-        // Windows opens a COM port for one program at a time: "access denied" is
-        // a port that exists and is in use, listed so that "Ativar" can say so.
-        return trial.error() == QSerialPort::PermissionError;
-#else
         return false;
-#endif
     }
     trial.close();
     return true;
+#endif
 }
 
 QSerialPortInfo QtSerialLink::infoFor(const std::string& name) {
