@@ -35,8 +35,11 @@ if [ ! -f "$ORVEL_WINDOWS_PREFIX/.complete" ]; then
     mkdir -p "$(dirname "$ORVEL_WINDOWS_PREFIX")"
     archive=$root/../shared/toolchains/qt-6.4.2-mingw-w64.tar.xz
     if [ -f "$archive" ]; then
-        (cd "$(dirname "$archive")" && sha256sum -c "$(basename "$archive").sha256" >/dev/null 2>&1) ||
-            [ ! -f "$archive.sha256" ] || { echo "$archive: checksum differs" >&2; exit 1; }
+        if [ -f "$archive.sha256" ] &&
+            [ "$(sha256sum "$archive" | cut -d' ' -f1)" != "$(cut -d' ' -f1 "$archive.sha256")" ]; then
+            echo "$archive: checksum differs from $archive.sha256" >&2
+            exit 1
+        fi
         tar -C "$(dirname "$ORVEL_WINDOWS_PREFIX")" -xJf "$archive"
     else
         "$root/scripts/windows-toolchain.sh" "$ORVEL_WINDOWS_PREFIX"

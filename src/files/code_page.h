@@ -7,6 +7,17 @@
 
 namespace orvel::mapfile {
 
+// How many bytes the UTF-8 character that starts with `lead` takes.
+[[nodiscard]] inline std::size_t utf8Length(unsigned char lead) {
+    if (lead < 0x80) {
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        return 2;
+    }
+    return (lead & 0xF0) == 0xE0 ? 3 : 4;
+}
+
 // Map files are Windows-1252. Windows converts with its own code-page tables,
 // other systems with iconv; both pass the five bytes the code page leaves
 // undefined through as the C1 controls of the same number, as Windows does.

@@ -11,16 +11,6 @@ namespace {
 
 constexpr UINT kCodePage = 1252;
 
-std::size_t utf8Length(unsigned char lead) {
-    if (lead < 0x80) {
-        return 1;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        return 2;
-    }
-    return (lead & 0xF0) == 0xE0 ? 3 : 4;
-}
-
 // Empty for bytes that are not text in the code page (broken UTF-8).
 std::wstring wide(UINT codePage, std::string_view text) {
     const int size = static_cast<int>(text.size());
@@ -68,7 +58,8 @@ std::optional<std::size_t> Windows1252::fromUtf8(std::string_view utf8, std::str
         const auto character = utf8.substr(at, length);
         if (static_cast<unsigned char>(character[0]) < 0x80) {
             out.push_back(character[0]);
-        } else if (const auto w = wide(CP_UTF8, character); w.empty() || !narrow(kCodePage, w, out)) {
+        } else if (const auto w = wide(CP_UTF8, character);
+                   w.empty() || !narrow(kCodePage, w, out)) {
             return at;
         }
         at += length;

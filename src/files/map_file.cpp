@@ -26,19 +26,6 @@ namespace {
 
 constexpr char kEndOfFile = 0x1A;
 
-std::size_t utf8Length(unsigned char lead) {
-    if (lead < 0x80) {
-        return 1;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        return 2;
-    }
-    if ((lead & 0xF0) == 0xE0) {
-        return 3;
-    }
-    return 4;
-}
-
 } // namespace
 
 struct Codec::Converters {

@@ -62,9 +62,10 @@ std::string defaultFolder() {
     // than by the application's name, which in a test is the test's own. A data
     // folder given as on Linux wins, so that tests keep to folders of their own.
     const QString given = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString local = QDir::isAbsolutePath(given)
-                              ? given
-                              : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString local =
+        QDir::isAbsolutePath(given)
+            ? given
+            : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return local.isEmpty() ? std::string()
                            : (local + QStringLiteral("/orvel/registros")).toStdString();
 #else

@@ -113,8 +113,9 @@ private slots:
 #else
         const QString everyFile = QStringLiteral("Todos os arquivos (*)");
 #endif
-        QCOMPARE(orvel::app::nameFilters("Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*"),
-                 (QStringList{QString::fromUtf8("Arquivos Compatíveis (.txt) (*.txt)"), everyFile}));
+        QCOMPARE(
+            orvel::app::nameFilters("Arquivos Compatíveis (.txt)|*.txt|Todos os arquivos|*.*"),
+            (QStringList{QString::fromUtf8("Arquivos Compatíveis (.txt) (*.txt)"), everyFile}));
         QCOMPARE(orvel::app::nameFilters("Mapas|*.txt;*.map"),
                  QStringList{QStringLiteral("Mapas (*.txt *.map)")});
         // A description without its pattern is dropped rather than shown broken.

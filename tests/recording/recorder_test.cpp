@@ -52,7 +52,9 @@ protected:
                                 });
         form.state.cylinderCount = 4;
     }
-    ~RecorderTest() override { fs::remove_all(root); }
+    ~RecorderTest() override {
+        fs::remove_all(root);
+    }
 
     // The check tick after the writer is done: what it has to tell, it tells now.
     void settle() {
@@ -114,7 +116,8 @@ TEST_F(RecorderTest, WithoutTheCylinderCountRpmAndDutyAreLeftEmptyAsTheWindowLea
     EXPECT_EQ(text("eRpm"), "");
     form.click("Button3");
     settle();
-    const auto r = recording::readRecordingFile((folder / "2026-12-08_14-30-05.csv").string()).recording;
+    const auto r =
+        recording::readRecordingFile((folder / "2026-12-08_14-30-05.csv").string()).recording;
     ASSERT_EQ(r.rows(), 1u);
     EXPECT_FALSE(r.known(recording::col::rpm, 0));
     EXPECT_FALSE(r.known(recording::col::duty, 0));
