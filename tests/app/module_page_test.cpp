@@ -77,10 +77,10 @@ private slots:
             QFile f(oldest);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         }();
-        list->topLevelItem(2)->setText(4, QStringLiteral("ABC-1D23 Gol"));
-        QCOMPARE(orvel::readNote(oldest), QStringLiteral("ABC-1D23 Gol"));
+        list->topLevelItem(2)->setText(4, QStringLiteral("ABC-1D23 sedã prata"));
+        QCOMPARE(orvel::readNote(oldest), QStringLiteral("ABC-1D23 sedã prata"));
         group.refresh();
-        QCOMPARE(list->topLevelItem(2)->text(4), QStringLiteral("ABC-1D23 Gol"));
+        QCOMPARE(list->topLevelItem(2)->text(4), QStringLiteral("ABC-1D23 sedã prata"));
         QFile again(oldest);
         QVERIFY(again.open(QIODevice::ReadOnly));
         QCOMPARE(again.readAll(), mapBytes);

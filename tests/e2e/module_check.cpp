@@ -136,7 +136,7 @@ private slots:
         if (const auto folder = qgetenv("ORVEL_SCREENSHOT_DIR"); !folder.isEmpty()) {
             rig->window->showPage(&rig->window->modulePage());
             QTest::qWait(100);
-            find<QTreeWidget>("listaModulo")->topLevelItem(1)->setText(4, "ABC-1D23, Gol 1.6");
+            find<QTreeWidget>("listaModulo")->topLevelItem(1)->setText(4, "ABC-1D23, sedã prata");
             QVERIFY(rig->window->grab().save(
                 QDir(QString::fromLocal8Bit(folder)).filePath(QStringLiteral("modulo.png"))));
         }
