@@ -28,11 +28,7 @@ constexpr char kEndOfFile = 0x1A;
 
 } // namespace
 
-struct Codec::Converters {
-    Windows1252 codePage;
-};
-
-Codec::Codec() : converters_(std::make_unique<Converters>()) {}
+Codec::Codec() : codePage_(std::make_unique<Windows1252>()) {}
 Codec::~Codec() = default;
 
 Values collect(const ControlStore& store, int tpsClosed, int tpsOpen) {
@@ -59,7 +55,7 @@ std::string Codec::unwritableCharacter(std::string_view text) {
         return {};
     }
     std::string ignored;
-    if (const auto bad = converters_->codePage.fromUtf8(text, ignored)) {
+    if (const auto bad = codePage_->fromUtf8(text, ignored)) {
         const auto length = utf8Length(static_cast<unsigned char>(text[*bad]));
         return std::string(text.substr(*bad, length));
     }
@@ -80,7 +76,7 @@ std::string Codec::encodeLine(const Values& values) {
     }
     std::string line;
     line.reserve(joined.size() + 2);
-    (void)converters_->codePage.fromUtf8(joined, line);
+    (void)codePage_->fromUtf8(joined, line);
     line.append("\r\n");
     return line;
 }
@@ -95,7 +91,7 @@ std::vector<std::string> Codec::decodeSlots(std::string_view fileBytes) {
             line.push_back(c);
         }
     }
-    const std::string text = converters_->codePage.toUtf8(line);
+    const std::string text = codePage_->toUtf8(line);
     std::vector<std::string> table(1);
     table.reserve(std::min<std::size_t>(
         kMaxSlots, 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), ';'))));

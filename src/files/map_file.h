@@ -30,6 +30,8 @@ using Values = std::vector<std::string>;
 // Converts between the window's UTF-8 and a map file's Windows-1252. Opening the
 // code page converters costs far more than converting a line, so whoever converts
 // often keeps one. Throws FileError when the system has no such conversion.
+class Windows1252;
+
 class Codec {
 public:
     Codec();
@@ -43,8 +45,7 @@ public:
     [[nodiscard]] std::vector<std::string> decodeSlots(std::string_view fileBytes);
 
 private:
-    struct Converters;
-    std::unique_ptr<Converters> converters_;
+    std::unique_ptr<Windows1252> codePage_;
 };
 
 // What in a text cannot go into a map file: ";" or a line break would split or end

@@ -56,9 +56,10 @@ std::vector<KeptConfiguration> listKeptConfigurations(const QString& folder) {
         }
         KeptConfiguration kept;
         kept.path = dir.filePath(name);
-        kept.when = QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-        kept.kind = match.captured(2) == QLatin1String("lido") ? ModuleHistory::Kind::Read
-                                                               : ModuleHistory::Kind::Sent;
+        kept.when = QDateTime::fromString(match.captured(1), QLatin1String(kKeptTimeFormat));
+        kept.kind = match.captured(2) == QLatin1String(keptKindWord(ModuleHistory::Kind::Read))
+                        ? ModuleHistory::Kind::Read
+                        : ModuleHistory::Kind::Sent;
         readHints(kept);
         kept.note = readNote(kept.path);
         out.push_back(std::move(kept));

@@ -11,9 +11,8 @@ namespace {
 constexpr int kSameSecondTries = 100;
 
 QString nameFor(const QDateTime& when, ModuleHistory::Kind kind, int attempt) {
-    QString name =
-        when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
-        (kind == ModuleHistory::Kind::Read ? QStringLiteral("-lido") : QStringLiteral("-enviado"));
+    QString name = when.toString(QLatin1String(kKeptTimeFormat)) + QLatin1Char('-') +
+                   QLatin1String(keptKindWord(kind));
     if (attempt > 1) {
         name += QStringLiteral("-%1").arg(attempt); // a read and a send in one second
     }

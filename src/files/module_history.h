@@ -33,6 +33,13 @@ private:
     bool told_ = false;
 };
 
+// Kept files are named "<time>-lido.txt" or "<time>-enviado.txt", with "-2" and
+// on for a second file in the same second.
+inline constexpr auto kKeptTimeFormat = "yyyy-MM-dd_HH-mm-ss";
+[[nodiscard]] inline const char* keptKindWord(ModuleHistory::Kind kind) {
+    return kind == ModuleHistory::Kind::Read ? "lido" : "enviado";
+}
+
 // The folder beside the recordings' one ("…/orvel/modulo").
 [[nodiscard]] std::string moduleHistoryFolder(const std::string& recordingsFolder);
 

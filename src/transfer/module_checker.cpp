@@ -39,9 +39,8 @@ void ModuleChecker::handleFrame(const frames::ModuleFrame& frame) {
     }
     timeout_.setEnabled(false);
     activity_.checkEnded();
-    last_ = Result{basis_, modulecheck::compare(expected_, received_)};
     if (hooks_.completed) {
-        hooks_.completed(*last_);
+        hooks_.completed(Result{basis_, modulecheck::compare(expected_, received_)});
     }
 }
 

@@ -3,7 +3,6 @@
 #include "transfer/module_check.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -48,7 +47,6 @@ public:
     void timeoutTick();
     // The port closes under it.
     void abandon();
-    [[nodiscard]] const std::optional<Result>& lastResult() const { return last_; }
 
 private:
     void restartTimeout();
@@ -61,7 +59,6 @@ private:
     Basis basis_ = Basis::Window;
     modulecheck::StoredFrames expected_{};
     modulecheck::ReceivedFrames received_{};
-    std::optional<Result> last_;
 };
 
 // "Mapa de Injeção, 2700 RPM, coluna 4: enviado 6,2, no módulo 6,4 (pacote 14)".
