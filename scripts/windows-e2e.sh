@@ -25,6 +25,7 @@ trap cleanup EXIT
 # start_sim <name>: a simulator of its own; its link's path in $work/<name>/link.
 start_sim() {
     mkdir -p "$work/$1/run" "$work/$1/data" "$work/$1/out"
+    chmod 700 "$work/$1/run" # a runtime folder is the user's alone
     # The simulator ends at the end of its standard input: keep that open.
     sleep 600 | XDG_RUNTIME_DIR=$work/$1/run "$linux/orvel-module-sim" \
         >"$work/$1/link" 2>"$work/$1/log" &

@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt_platform.h"
-#include "link/qt_serial_link.h"
+#include "link/system_serial_link.h"
 
 #include <QApplication>
 
@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(ORVEL_APP_ID));
     orvel::app::installToolkitTranslations(app);
 
-    orvel::QtSerialLink link;
+    orvel::SystemSerialLink link;
     orvel::app::QtTimerFactory timers;
     orvel::app::QtDialogs dialogs;
     orvel::app::MainWindow window(link, link, timers, dialogs);

@@ -2,7 +2,7 @@
 
 #include "app/drop_down_combo_box.h"
 #include "core/platform.h"
-#include "link/qt_serial_link.h"
+#include "link/port_info.h"
 
 #include <QHelpEvent>
 #include <QToolTip>
@@ -27,7 +27,7 @@ QString PortListTips::tipFor(const QString& name) const {
 #ifdef Q_OS_WIN
     // As the Device Manager names it: "USB-SERIAL CH340 (COM5)".
     return QString::fromStdString(description) + QStringLiteral(" (") +
-           QString::fromStdString(QtSerialLink::plainName(name.toStdString())) + QLatin1Char(')');
+           QString::fromStdString(portinfo::plainName(name.toStdString())) + QLatin1Char(')');
 #else
     return name + QLatin1Char('\n') + QString::fromStdString(description);
 #endif

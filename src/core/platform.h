@@ -10,8 +10,9 @@
 
 namespace orvel {
 
-// The serial port as the core sees it. Implementations: QtSerialLink (real
-// port), FakeLink (tests). open/write throw PortError with the port layer's texts.
+// The serial port as the core sees it. Implementations: QtSerialLink and
+// Win32SerialLink (real ports), FakeLink (tests). open/write throw PortError with the port layer's
+// texts.
 class SerialLink {
 public:
     virtual ~SerialLink() = default;

@@ -1,44 +1,32 @@
+#ifndef _WIN32
 #include "link/qt_serial_link.h"
 
 #include "core/errors.h"
+#include "link/port_info.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QMetaObject>
-#include <QSerialPortInfo>
 
 #include <cerrno>
 #include <utility>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace orvel {
+
+using portinfo::plainName;
+using portinfo::withCode;
 
 namespace {
 
-constexpr char kLongPrefix[] = "\\\\.\\";
-
 void clearSystemError() {
-#ifdef _WIN32
-    ::SetLastError(0);
-#endif
     errno = 0;
 }
 
 // The system's error number of the call that just failed; when the layer
 // failed without one, a number that stands for the kind of failure.
 int systemError(QSerialPort::SerialPortError error) {
-#ifdef _WIN32
-    if (const auto code = static_cast<int>(::GetLastError()); code != 0) {
-        return code;
-    }
-#else
     if (errno != 0) {
         return errno;
     }
-#endif
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return ENOENT;
@@ -56,10 +44,6 @@ int systemError(QSerialPort::SerialPortError error) {
     }
 }
 
-std::string withCode(const char* text, int code) {
-    return std::string(text) + " (win error code: " + std::to_string(code) + ")";
-}
-
 } // namespace
 
 QtSerialLink::QtSerialLink(QObject* parent) : QObject(parent) {
@@ -74,10 +58,6 @@ QtSerialLink::~QtSerialLink() {
     }
 }
 
-std::string QtSerialLink::plainName(const std::string& name) {
-    return name.rfind(kLongPrefix, 0) == 0 ? name.substr(sizeof kLongPrefix - 1) : name;
-}
-
 void QtSerialLink::open(const std::string& name) {
     close();
     port_.setPortName(QString::fromStdString(plainName(name)));
@@ -85,13 +65,11 @@ void QtSerialLink::open(const std::string& name) {
     lastCode_ = 0;
     if (!port_.open(QIODevice::ReadWrite)) {
         int code = codeOf(port_.error());
-#ifndef _WIN32
         // Another program that holds the port's lock file leaves "file exists"
         // behind; what it means is that the port is busy.
         if (port_.error() == QSerialPort::PermissionError && code != EACCES && code != EPERM) {
             code = EBUSY;
         }
-#endif
         throw PortError(withCode("Unable to open com port", code), code);
     }
     clearSystemError();
@@ -165,20 +143,6 @@ void QtSerialLink::write(std::span<const std::uint8_t> bytes) {
 }
 
 bool QtSerialLink::probe(const std::string& name) {
-#ifdef _WIN32
-    // An exclusive open of the device and nothing more: the serial layer's own
-    // open also starts waiting for line events, which some drivers (and Wine's
-    // emulation of a machine's own UART) never let go of. "Access denied" is a
-    // port that exists and is in use, listed so that "Ativar" can say so.
-    const std::wstring device = L"\\\\.\\" + QString::fromStdString(plainName(name)).toStdWString();
-    const HANDLE handle = ::CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return ::GetLastError() == ERROR_ACCESS_DENIED;
-    }
-    ::CloseHandle(handle);
-    return true;
-#else
     QSerialPort trial;
     trial.setPortName(QString::fromStdString(plainName(name)));
     if (!trial.open(QIODevice::ReadWrite)) {
@@ -186,27 +150,10 @@ bool QtSerialLink::probe(const std::string& name) {
     }
     trial.close();
     return true;
-#endif
-}
-
-QSerialPortInfo QtSerialLink::infoFor(const std::string& name) {
-    const QString given = QString::fromStdString(name);
-    const QString bare = QString::fromStdString(plainName(name));
-    // A link (a simulator's, /dev/serial/by-id/...) names the device it points at.
-    const QString resolved = QFileInfo(given).canonicalFilePath();
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : infos) {
-        const QString location = info.systemLocation();
-        if (location == given || (!resolved.isEmpty() && location == resolved) ||
-            info.portName() == bare) {
-            return info;
-        }
-    }
-    return {};
 }
 
 std::string QtSerialLink::description(const std::string& name) {
-    return infoFor(name).description().toStdString();
+    return portinfo::infoFor(name).description().toStdString();
 }
 
 int QtSerialLink::codeOf(QSerialPort::SerialPortError error) const {
@@ -285,3 +232,4 @@ void QtSerialLink::reportFailure(const std::string& message) {
 }
 
 } // namespace orvel
+#endif

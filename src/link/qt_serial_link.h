@@ -1,17 +1,18 @@
 #pragma once
+#ifndef _WIN32
 
 #include "core/platform.h"
 
 #include <QObject>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 
 #include <string>
 
 namespace orvel {
 
-// ComPort1 on Qt Serial Port: 38400 8N1, no flow control, DTR and RTS held off.
-// Received bytes are handed over on the GUI thread through onReceived.
+// ComPort1 on Qt Serial Port (Linux and other POSIX systems): 38400 8N1, no
+// flow control, DTR and RTS held off. Received bytes are handed over on the GUI
+// thread through onReceived.
 class QtSerialLink : public QObject, public SerialLink, public PortProber {
     Q_OBJECT
 public:
@@ -25,11 +26,6 @@ public:
     [[nodiscard]] bool probe(const std::string& name) override;
     [[nodiscard]] std::string description(const std::string& name) override;
 
-    // What the system knows of the port the list shows as `name`: a path
-    // ("/dev/ttyUSB0", or a link to it) or a COM name; null when it knows nothing.
-    [[nodiscard]] static QSerialPortInfo infoFor(const std::string& name);
-    // "\\.\COM12" and "COM12" name the same port.
-    [[nodiscard]] static std::string plainName(const std::string& name);
     // How long one message may take to leave before the write counts as failed.
     static constexpr int kWriteTimeoutMs = 2000;
 
@@ -50,3 +46,4 @@ private:
 };
 
 } // namespace orvel
+#endif

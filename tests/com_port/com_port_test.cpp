@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/qt_platform.h"
 #include "core/platform.h"
-#include "link/qt_serial_link.h"
+#include "link/system_serial_link.h"
 #include "recording/disk_writer.h"
 #include "recording/reader.h"
 #include "recording/recorder.h"
@@ -59,7 +59,7 @@ private slots:
         if (port.isEmpty() || out.isEmpty()) {
             QSKIP("run by scripts/windows-e2e.sh, which names the port and the folder");
         }
-        QtSerialLink link;
+        SystemSerialLink link;
         app::QtTimerFactory timers;
         ScriptedDialogs dialogs;
         dialogs.saveAs = QDir(out).filePath(QStringLiteral("lido.txt")).toStdString();

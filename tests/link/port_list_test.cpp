@@ -1,3 +1,4 @@
+#include "link/port_info.h"
 #include "link/port_list.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,10 @@ TEST(PortListTest, WindowsNamesFromTenOnCarryTheLongPrefix) {
     EXPECT_EQ(names[9], "\\\\.\\COM10");
     EXPECT_EQ(names[11], "\\\\.\\COM12");
     EXPECT_EQ(names[255], "\\\\.\\COM256");
+    // The system itself knows them without the prefix.
+    EXPECT_EQ(portinfo::plainName(names[11]), "COM12");
+    EXPECT_EQ(portinfo::plainName("COM3"), "COM3");
+    EXPECT_EQ(portinfo::plainName("/dev/ttyUSB0"), "/dev/ttyUSB0");
 }
 
 TEST(PortListTest, LinuxListsSimulatedModulesFirstByNameThenDeviceFamilies) {

@@ -1,4 +1,5 @@
 #include "core/errors.h"
+#include "link/port_info.h"
 #include "link/qt_serial_link.h"
 
 #include <gtest/gtest.h>
@@ -171,25 +172,19 @@ TEST_F(QtSerialLinkTest, DescriptionIsTheSystemsForTheDeviceAPathOrLinkNames) {
     const std::string alias = std::string(folder) + "/adapter";
     ASSERT_EQ(::symlink(device.c_str(), alias.c_str()), 0);
     for (const std::string& name : {device, alias, known.portName().toStdString()}) {
-        const QSerialPortInfo found = QtSerialLink::infoFor(name);
+        const QSerialPortInfo found = portinfo::infoFor(name);
         EXPECT_FALSE(found.isNull()) << name;
         EXPECT_EQ(found.systemLocation(), known.systemLocation()) << name;
         EXPECT_EQ(link_.description(name), known.description().toStdString()) << name;
     }
     ::unlink(alias.c_str());
     ::rmdir(folder);
-    EXPECT_TRUE(QtSerialLink::infoFor("/dev/orvel-no-such-port").isNull());
+    EXPECT_TRUE(portinfo::infoFor("/dev/orvel-no-such-port").isNull());
 }
 
 TEST_F(QtSerialLinkTest, WriteOnAClosedPortFails) {
     const std::vector<std::uint8_t> bytes{1, 2, 3};
     EXPECT_THROW(link_.write(bytes), PortError);
-}
-
-TEST_F(QtSerialLinkTest, LongWindowsPrefixIsStripped) {
-    EXPECT_EQ(QtSerialLink::plainName("\\\\.\\COM12"), "COM12");
-    EXPECT_EQ(QtSerialLink::plainName("COM3"), "COM3");
-    EXPECT_EQ(QtSerialLink::plainName("/dev/ttyUSB0"), "/dev/ttyUSB0");
 }
 
 TEST_F(QtSerialLinkTest, LineHangUpIsReportedOnceAndClosesThePort) {
