@@ -4,7 +4,7 @@
 # Serial Port; Charts), libjpeg-turbo 2.1.5 and GoogleTest 1.12.1 for Windows
 # x86-64 with Debian 12's MinGW-w64, using Debian's own Qt 6.4.2 host tools.
 # About 35 minutes on two cores.
-# Usage: windows-toolchain.sh <prefix>
+# Usage: [ORVEL_QT_GIT=<url with @>] windows-toolchain.sh <prefix>
 # Sources: Debian's source packages (qt6-base, libjpeg-turbo, googletest) and
 # Qt's own repositories at tag v6.4.2 for Serial Port and Charts, which
 # Debian's mirror does not always carry.
@@ -30,9 +30,14 @@ src=$work/src
 mkdir -p "$src"
 (cd "$src" && apt-get source -q qt6-base=6.4.2+dfsg-10 libjpeg-turbo googletest >/dev/null 2>&1 ||
     apt-get source -q qt6-base libjpeg-turbo googletest >/dev/null)
+# ORVEL_QT_GIT names another place for Qt's repositories (a mirror, a local
+# copy), with @ standing for the module: file:///srv/git/qt+@/repo
 for m in qtserialport qtcharts; do
-    git clone -q --depth 1 --branch v6.4.2 "https://code.qt.io/qt/$m.git" "$src/$m" ||
-        git clone -q --depth 1 --branch v6.4.2 "https://github.com/qt/$m.git" "$src/$m"
+    for url in ${ORVEL_QT_GIT:+"$(printf '%s' "$ORVEL_QT_GIT" | sed "s/@/$m/g")"} \
+        "https://code.qt.io/qt/$m.git" "https://github.com/qt/$m.git"; do
+        git clone -q --depth 1 --branch v6.4.2 "$url" "$src/$m" && break
+    done
+    [ -d "$src/$m" ] || { echo "no source of $m at tag v6.4.2" >&2; exit 1; }
 done
 # Debian's folders carry the package's version; the build wants Qt's own names.
 qtbase=$(find "$src" -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)

@@ -111,21 +111,23 @@ void Win32SerialLink::write(std::span<const std::uint8_t> bytes) {
     if (!isOpen()) {
         throw PortError(withCode("WriteFile function failed", ERROR_INVALID_HANDLE));
     }
+    if (bytes.empty()) {
+        return;
+    }
     // A blocking write on the GUI thread: no read turn runs before it ends, so
-    // bytes that arrive meanwhile are handed over after it.
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        DWORD done = 0;
-        const auto size = static_cast<DWORD>(bytes.size() - sent);
-        if (!::WriteFile(handle_, bytes.data() + sent, size, &done, nullptr)) {
-            throw PortError(withCode("WriteFile function failed", codeNow()));
-        }
-        if (done == 0) { // the write's time ran out
-            // What did not leave must not leave later.
-            ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
-            throw PortError(withCode("WriteFile function failed", ERROR_TIMEOUT));
-        }
-        sent += done;
+    // bytes that arrive meanwhile are handed over after it. The port's write
+    // time-out covers the whole message; a short count is that time running out.
+    DWORD done = 0;
+    const auto size = static_cast<DWORD>(bytes.size());
+    if (!::WriteFile(handle_, bytes.data(), size, &done, nullptr)) {
+        const int code = codeNow();
+        ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+        throw PortError(withCode("WriteFile function failed", code));
+    }
+    if (done != size) {
+        // What did not leave must not leave later.
+        ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+        throw PortError(withCode("WriteFile function failed", ERROR_TIMEOUT));
     }
 }
 
