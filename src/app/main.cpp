@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt_platform.h"
+#include "app/system_style.h"
 #include "link/system_serial_link.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(ORVEL_APP_ID));
     orvel::app::installToolkitTranslations(app);
+    orvel::app::installSystemStyle();
 
     orvel::SystemSerialLink link;
     orvel::app::QtTimerFactory timers;

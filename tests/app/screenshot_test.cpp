@@ -6,6 +6,7 @@
 
 #include "app/recording_plot.h"
 #include "app/recordings_page.h"
+#include "app/system_style.h"
 #include "sample_drive.h"
 
 #include <QDir>
@@ -37,6 +38,8 @@ class ScreenshotTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { orvel::app::installSystemStyle(); } // as the program draws itself
+
     void pagesAreDrawnAtTheWindowsSize_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<bool>("alteration");
