@@ -32,12 +32,13 @@ int codeNow() {
     return static_cast<int>(::GetLastError());
 }
 
-// The line, and reads that return at once with whatever has arrived.
-bool configure(HANDLE port) {
+// The line, the driver's queues, and reads that return at once with whatever
+// has arrived; null when all is applied, else the failing step's text.
+const char* configure(HANDLE port) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(port, &dcb)) {
-        return false;
+        return "SetCommState function failed";
     }
     dcb.BaudRate = CBR_38400;
     dcb.ByteSize = 8;
@@ -56,12 +57,19 @@ bool configure(HANDLE port) {
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE; // a framing error must not stop every later read
     if (!::SetCommState(port, &dcb)) {
-        return false;
+        return "SetCommState function failed";
+    }
+    if (!::SetupComm(port, 1024, 1024)) {
+        return "SetupComm function failed";
     }
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
+    // Bounded, so that a line that never drains cannot hold the window for ever.
     timeouts.WriteTotalTimeoutConstant = Win32SerialLink::kWriteTimeoutMs;
-    return ::SetCommTimeouts(port, &timeouts) != 0;
+    if (!::SetCommTimeouts(port, &timeouts)) {
+        return "SetCommTimeouts failed";
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -83,10 +91,10 @@ void Win32SerialLink::open(const std::string& name) {
         const int code = codeNow();
         throw PortError(withCode("Unable to open com port", code), code);
     }
-    if (!configure(port)) {
+    if (const char* failed = configure(port)) {
         const int code = codeNow();
         ::CloseHandle(port);
-        throw PortError(withCode("SetCommState function failed", code));
+        throw PortError(withCode(failed, code));
     }
     // Nothing of an earlier user of the port is taken for the module's answer.
     ::PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
@@ -98,7 +106,7 @@ void Win32SerialLink::close() {
     reads_.stop();
     if (const HANDLE port = std::exchange(handle_, INVALID_HANDLE_VALUE);
         port != INVALID_HANDLE_VALUE) {
-        ::PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
+        ::PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
         ::CloseHandle(port);
     }
 }
