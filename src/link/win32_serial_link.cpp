@@ -18,6 +18,8 @@ using portinfo::withCode;
 
 namespace {
 
+constexpr DWORD kQueueBytes = 1024; // the driver's receive and send queues
+
 std::wstring devicePath(const std::string& name) {
     return L"\\\\.\\" + QString::fromStdString(portinfo::plainName(name)).toStdWString();
 }
@@ -59,7 +61,7 @@ const char* configure(HANDLE port) {
     if (!::SetCommState(port, &dcb)) {
         return "SetCommState function failed";
     }
-    if (!::SetupComm(port, 1024, 1024)) {
+    if (!::SetupComm(port, kQueueBytes, kQueueBytes)) {
         return "SetupComm function failed";
     }
     COMMTIMEOUTS timeouts{};
@@ -145,7 +147,7 @@ void Win32SerialLink::readWaiting() {
     if (delivering_ || !isOpen()) {
         return;
     }
-    std::array<std::uint8_t, 4096> buffer{};
+    std::array<std::uint8_t, kQueueBytes> buffer{}; // all the driver can hold
     DWORD got = 0;
     if (!::ReadFile(handle_, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
         fail("ReadFile function failed", ::GetLastError());
