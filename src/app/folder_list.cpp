@@ -1,6 +1,7 @@
 #include "app/folder_list.h"
 
 #include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -12,6 +13,16 @@ QPushButton* listButton(const QString& caption, const QString& name, const QStri
     b->setObjectName(name);
     b->setToolTip(hint);
     return b;
+}
+
+QGridLayout* buttonGrid(QPushButton* first, QPushButton* second, QPushButton* third,
+                        QPushButton* fourth) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(first, 0, 0);
+    grid->addWidget(second, 0, 1);
+    grid->addWidget(third, 1, 0);
+    grid->addWidget(fourth, 1, 1);
+    return grid;
 }
 
 bool askMoveToTrash(QWidget* parent, const QString& question) {

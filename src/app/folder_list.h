@@ -5,6 +5,7 @@
 #include <functional>
 
 class QFileSystemWatcher;
+class QGridLayout;
 class QPushButton;
 class QTimer;
 class QWidget;
@@ -15,6 +16,10 @@ namespace orvel::app {
 // A button with its object name, for the tests, and its hint.
 [[nodiscard]] QPushButton* listButton(const QString& caption, const QString& name,
                                       const QString& hint);
+
+// The list's four buttons, two by two, in reading order.
+[[nodiscard]] QGridLayout* buttonGrid(QPushButton* first, QPushButton* second, QPushButton* third,
+                                      QPushButton* fourth);
 
 // Asks in a box over `parent` before files go to the trash.
 [[nodiscard]] bool askMoveToTrash(QWidget* parent, const QString& question);

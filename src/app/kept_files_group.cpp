@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPushButton>
@@ -69,14 +68,9 @@ KeptFilesGroup::KeptFilesGroup(MainWindow& window, const QString& folder)
                     QDir::toNativeSeparators(folder_).toStdString());
         });
     });
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(compare, 0, 0);
-    buttons->addWidget(load_, 0, 1);
-    buttons->addWidget(erase, 1, 0);
-    buttons->addWidget(open, 1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonGrid(compare, load_, erase, open));
 
     confirm = [this](const QString& question) { return askMoveToTrash(this, question); };
     refreshOnFolderChanges(this, watcher_, refreshTimer_, kRefreshDelayMs, [this] { refresh(); });

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -115,14 +114,9 @@ QGroupBox* RecordingsPage::buildListGroup() {
     connect(eraseButton, &QPushButton::clicked, this, [this] { deleteSelected(); });
     connect(analyseButton, &QPushButton::clicked, this, [this] { analyse(); });
 
-    auto* buttons = new QGridLayout;
-    buttons->addWidget(open, 0, 0);
-    buttons->addWidget(folderButton, 0, 1);
-    buttons->addWidget(eraseButton, 1, 0);
-    buttons->addWidget(analyseButton, 1, 1);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(list_);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonGrid(open, folderButton, eraseButton, analyseButton));
     group->setFixedWidth(kSideWidth);
     return group;
 }

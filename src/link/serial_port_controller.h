@@ -12,6 +12,9 @@
 
 namespace orvel {
 
+// What a read, the scanner and the module check say when the module falls silent.
+inline constexpr char kNoModuleAnswer[] = "Módulo não responde";
+
 // Owns ComPort1: the port list, activation and deactivation and sends. It tells
 // the activity when the port opens and closes; the buttons follow from that.
 class SerialPortController {

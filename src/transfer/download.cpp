@@ -8,15 +8,7 @@
 #include "link/serial_port_controller.h"
 #include "model/entry_rules.h"
 
-#include <string_view>
-
 namespace orvel {
-
-namespace {
-
-constexpr std::string_view kNoModuleAnswer = "Módulo não responde";
-
-} // namespace
 
 void Download::btnLerDadosClick() {
     if (!activity_.mayTransfer()) {
@@ -94,7 +86,7 @@ void Download::timeoutTick() {
     activity_.readTimedOut();
     // The line went away under the read: its failure notice follows and says so.
     if (port_.lineOpen()) {
-        dialogs_.message(std::string(kNoModuleAnswer));
+        dialogs_.message(kNoModuleAnswer);
     }
 }
 

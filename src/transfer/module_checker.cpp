@@ -52,7 +52,7 @@ void ModuleChecker::timeoutTick() {
     activity_.checkEnded();
     // A line gone under the check has its own notice.
     if (port_.lineOpen()) {
-        dialogs_.message("Módulo não responde");
+        dialogs_.message(kNoModuleAnswer);
     }
 }
 

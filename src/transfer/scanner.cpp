@@ -111,7 +111,7 @@ void Scanner::Timer1Timer() {
     if (!state_.frameReceived) {
         poll_.setEnabled(false);
         Button3Click();
-        dialogs_.message("Módulo não responde");
+        dialogs_.message(kNoModuleAnswer);
         if (!port_.isOpen() || activity_.scanner() == Activity::Scanner::Off) {
             return; // the port went, or another start took the stop over, while the box was open
         }
